@@ -1,0 +1,52 @@
+# Finds the OpenVR SDK and defines the imported target OpenVR::openvr_api.
+#
+# pkg-config's "openvr" module is tried first (Linux distributions). Where it
+# is missing (Windows, an SDK unpacked by hand), the header and library are
+# searched under OPENVR_ROOT: the SDK's own layout (headers/, lib/win64/,
+# lib/linux64/) and a package manager's (include/openvr/, lib/) both work.
+
+set(OPENVR_ROOT "" CACHE PATH "Root of an OpenVR SDK or of a package manager's install of it")
+
+find_package(PkgConfig QUIET)
+if(PkgConfig_FOUND AND NOT OPENVR_ROOT)
+  pkg_check_modules(PC_OPENVR QUIET openvr)
+endif()
+
+find_path(OpenVR_INCLUDE_DIR
+  NAMES openvr.h
+  HINTS ${PC_OPENVR_INCLUDE_DIRS} ${OPENVR_ROOT}
+  PATH_SUFFIXES headers include/openvr include openvr)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(_openvr_arch 64)
+else()
+  set(_openvr_arch 32)
+endif()
+if(WIN32)
+  set(_openvr_platform win${_openvr_arch})
+elseif(APPLE)
+  set(_openvr_platform osx32)
+else()
+  set(_openvr_platform linux${_openvr_arch})
+endif()
+
+find_library(OpenVR_LIBRARY
+  NAMES openvr_api
+  HINTS ${PC_OPENVR_LIBRARY_DIRS} ${OPENVR_ROOT}
+  PATH_SUFFIXES lib/${_openvr_platform} lib bin/${_openvr_platform})
+
+include(FindPackageHandleStandardArgs)
+find_package_handle_standard_args(OpenVR
+  REQUIRED_VARS OpenVR_LIBRARY OpenVR_INCLUDE_DIR
+  VERSION_VAR PC_OPENVR_VERSION)
+
+if(OpenVR_FOUND AND NOT TARGET OpenVR::openvr_api)
+  add_library(OpenVR::openvr_api UNKNOWN IMPORTED)
+  set_target_properties(OpenVR::openvr_api PROPERTIES
+    IMPORTED_LOCATION "${OpenVR_LIBRARY}"
+    INTERFACE_INCLUDE_DIRECTORIES "${OpenVR_INCLUDE_DIR}")
+  if(CMAKE_DL_LIBS)
+    set_property(TARGET OpenVR::openvr_api APPEND PROPERTY INTERFACE_LINK_LIBRARIES ${CMAKE_DL_LIBS})
+  endif()
+endif()
+mark_as_advanced(OpenVR_INCLUDE_DIR OpenVR_LIBRARY)

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "logger.h"
+
+namespace corvane::common {
+namespace {
+
+std::tm timeOfDay(int hour, int minute, int second) {
+  std::tm t{};
+  t.tm_hour = hour;
+  t.tm_min = minute;
+  t.tm_sec = second;
+  return t;
+}
+
+TEST(FormatConsoleLineTest, ZeroPadsEveryTimeField) {
+  EXPECT_EQ(formatConsoleLine(timeOfDay(9, 5, 3), 7, LogLevel::Info, "hello"),
+            "[09:05:03.007] [INFO] hello\n");
+  EXPECT_EQ(formatConsoleLine(timeOfDay(0, 0, 0), 0, LogLevel::Warn, "x"), "[00:00:00.000] [WARN] x\n");
+  EXPECT_EQ(formatConsoleLine(timeOfDay(23, 59, 60), 999, LogLevel::Fatal, "x"),
+            "[23:59:60.999] [FATAL] x\n");
+  EXPECT_EQ(formatConsoleLine(timeOfDay(14, 2, 9), 41, LogLevel::Info,
+                              "Registered manifest: /opt/app/app.vrmanifest"),
+            "[14:02:09.041] [INFO] Registered manifest: /opt/app/app.vrmanifest\n");
+}
+
+TEST(FormatConsoleLineTest, WritesTheMessageUnchanged) {
+  const std::tm t = timeOfDay(12, 30, 45);
+  EXPECT_EQ(formatConsoleLine(t, 120, LogLevel::Error, ""), "[12:30:45.120] [ERROR] \n");
+  EXPECT_EQ(formatConsoleLine(t, 120, LogLevel::Debug, "a\nb\n"), "[12:30:45.120] [DEBUG] a\nb\n\n");
+  EXPECT_EQ(formatConsoleLine(t, 120, static_cast<LogLevel>(42), std::string_view("nul\0byte", 8)),
+            std::string("[12:30:45.120] [UNKNOWN] nul\0byte\n", 34));
+}
+
+// Points std::cerr at a string for the duration of a test.
+class ConsoleLoggerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { saved = std::cerr.rdbuf(captured.rdbuf()); }
+  void TearDown() override { std::cerr.rdbuf(saved); }
+
+  std::vector<std::string> lines() const {
+    std::vector<std::string> result;
+    std::istringstream in(captured.str());
+    for (std::string line; std::getline(in, line);) result.push_back(line);
+    return result;
+  }
+
+  std::ostringstream captured;
+  std::streambuf* saved = nullptr;
+  ConsoleLogger logger;
+};
+
+const std::regex kLinePattern(R"(\[([01]\d|2[0-3]):[0-5]\d:[0-6]\d\.\d{3}\] \[([A-Z]+)\] (.*))");
+
+TEST_F(ConsoleLoggerTest, DefaultThresholdDropsTraceAndDebug) {
+  EXPECT_EQ(logger.getLevel(), LogLevel::Info);
+  for (int level = 0; level <= 5; ++level) logger.log(static_cast<LogLevel>(level), "m");
+  logger.log(static_cast<LogLevel>(6), "above");
+  logger.log(static_cast<LogLevel>(-1), "below");
+
+  const std::vector<std::string> written = lines();
+  ASSERT_EQ(written.size(), 5u) << captured.str();
+  const char* expectedNames[] = {"INFO", "WARN", "ERROR", "FATAL", "UNKNOWN"};
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(written[i], match, kLinePattern)) << written[i];
+    EXPECT_EQ(match[2], expectedNames[i]);
+  }
+  EXPECT_EQ(std::cerr.fill(), '0');
+}
+
+TEST_F(ConsoleLoggerTest, WritesAtTheThresholdAndDropsBelowIt) {
+  logger.setLevel(LogLevel::Error);
+  EXPECT_EQ(logger.getLevel(), LogLevel::Error);
+  logger.log(LogLevel::Warn, "below");
+  EXPECT_EQ(captured.str(), "");
+  logger.log(LogLevel::Error, "equal");
+  EXPECT_EQ(lines().size(), 1u);
+
+  logger.setLevel(static_cast<LogLevel>(-5));
+  logger.log(static_cast<LogLevel>(-6), "below negative");
+  logger.log(static_cast<LogLevel>(-5), "negative");
+  const std::vector<std::string> written = lines();
+  ASSERT_EQ(written.size(), 2u);
+  EXPECT_NE(written[1].find("] [UNKNOWN] negative"), std::string::npos) << written[1];
+}
+
+TEST_F(ConsoleLoggerTest, ProcessLoggerWritesComposedMessages) {
+  const std::shared_ptr<ILogger> original = getLogger();
+  setLogger(std::make_shared<ConsoleLogger>());
+  logInfo("Registered manifest: ", "/opt/app/app.vrmanifest");
+  logDebug("dropped");
+  setLogger(original);
+
+  const std::vector<std::string> written = lines();
+  ASSERT_EQ(written.size(), 1u);
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(written[0], match, kLinePattern)) << written[0];
+  EXPECT_EQ(match[3], "Registered manifest: /opt/app/app.vrmanifest");
+}
+
+TEST_F(ConsoleLoggerTest, ConcurrentLinesNeverInterleave) {
+  constexpr int kThreads = 4;
+  constexpr int kLinesEach = 2000;
+  ConsoleLogger second;  // instances share one lock, not just one logger
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      ILogger& target = (t % 2 == 0) ? static_cast<ILogger&>(logger) : second;
+      const std::string message = "thread " + std::to_string(t) + " " + std::string(60, 'a' + t);
+      for (int i = 0; i < kLinesEach; ++i) target.log(LogLevel::Info, message);
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+
+  std::map<std::string, int> counts;
+  for (const std::string& line : lines()) {
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(line, match, kLinePattern)) << line;
+    ++counts[match[3]];
+  }
+  ASSERT_EQ(counts.size(), static_cast<std::size_t>(kThreads));
+  for (const auto& [message, count] : counts) EXPECT_EQ(count, kLinesEach) << message;
+}
+
+}  // namespace
+}  // namespace corvane::common

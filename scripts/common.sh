@@ -1,0 +1,15 @@
+# Sourced by the other scripts: repository root, root privileges, build.
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# configure_and_build BUILD_DIR [CMAKE_ARGS...]
+configure_and_build() {
+  local dir=$1
+  shift
+  cmake -S "$repo" -B "$dir" -DVRENLIST_WARNINGS_AS_ERRORS=ON "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+}

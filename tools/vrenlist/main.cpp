@@ -1,0 +1,92 @@
+// vrenlist: registers a VR application's manifest with the OpenVR runtime
+// permanently and switches auto-launch on for the companion application.
+// Exit status: 0 done, 1 the runtime was unreachable or refused, 2 usage.
+#include <openvr.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "logger.h"
+
+namespace {
+
+using corvane::common::logError;
+using corvane::common::logInfo;
+
+constexpr const char* kAppKey = "lumora.corvane";
+
+constexpr int kSuccess = 0;
+constexpr int kRuntimeFailure = 1;
+constexpr int kUsageError = 2;
+
+// The runtime's texts reach operator<<, which must never see a null pointer.
+const char* runtimeText(const char* text) { return text ? text : "(no text from the runtime)"; }
+
+// Holds the connection opened by a successful VR_Init; closes it on every road.
+class RuntimeConnection {
+ public:
+  RuntimeConnection() = default;
+  RuntimeConnection(const RuntimeConnection&) = delete;
+  RuntimeConnection& operator=(const RuntimeConnection&) = delete;
+  ~RuntimeConnection() { vr::VR_Shutdown(); }
+};
+
+// The applications interface, fetched afresh as the SDK expects; logs and
+// returns null when the runtime does not offer it.
+vr::IVRApplications* applications() {
+  vr::IVRApplications* apps = vr::VRApplications();
+  if (!apps) logError("Applications interface unavailable: ", vr::IVRApplications_Version);
+  return apps;
+}
+
+const char* applicationsErrorName(vr::EVRApplicationError error) {
+  vr::IVRApplications* apps = vr::VRApplications();
+  return runtimeText(apps ? apps->GetApplicationsErrorNameFromEnum(error) : nullptr);
+}
+
+int registerManifest(const char* manifestPath) {
+  vr::EVRInitError initErr = vr::VRInitError_None;
+  vr::VR_Init(&initErr, vr::VRApplication_Utility);
+  if (initErr != vr::VRInitError_None) {
+    logError("VR_Init(Utility) failed: ",
+             runtimeText(vr::VR_GetVRInitErrorAsEnglishDescription(initErr)));
+    return kRuntimeFailure;
+  }
+  const RuntimeConnection connection;
+
+  vr::IVRApplications* apps = applications();
+  if (!apps) return kRuntimeFailure;
+  const vr::EVRApplicationError addErr =
+      apps->AddApplicationManifest(manifestPath, /*bTemporary=*/false);
+  if (addErr != vr::VRApplicationError_None) {
+    logError("AddApplicationManifest failed: ", applicationsErrorName(addErr));
+    return kRuntimeFailure;
+  }
+  logInfo("Registered manifest: ", manifestPath);
+
+  apps = applications();
+  if (!apps) return kRuntimeFailure;
+  const vr::EVRApplicationError launchErr =
+      apps->SetApplicationAutoLaunch(kAppKey, /*bAutoLaunch=*/true);
+  if (launchErr != vr::VRApplicationError_None) {
+    logError("SetApplicationAutoLaunch failed: ", applicationsErrorName(launchErr));
+    return kRuntimeFailure;
+  }
+  logInfo("Auto-launch enabled for app key: ", kAppKey);
+  return kSuccess;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: vrenlist <absolute-path-to.vrmanifest>\n");
+    return kUsageError;
+  }
+#ifdef SIGPIPE
+  // A log line to a closed pipe must fail quietly, not end the run: the exit
+  // status has to report what the runtime did.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+  return registerManifest(argv[1]);
+}
