@@ -6,10 +6,20 @@ as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# configure_and_build BUILD_DIR [CMAKE_ARGS...]
-configure_and_build() {
+# configure BUILD_DIR [CMAKE_ARGS...]
+configure() {
   local dir=$1
   shift
   cmake -S "$repo" -B "$dir" -DVRENLIST_WARNINGS_AS_ERRORS=ON "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
+}
+
+# build BUILD_DIR [TARGETS...]
+build() {
+  local dir=$1
+  shift
+  if [ $# -gt 0 ]; then
+    cmake --build "$dir" -j "$jobs" --target "$@"
+  else
+    cmake --build "$dir" -j "$jobs"
+  fi
 }

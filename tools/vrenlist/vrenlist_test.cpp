@@ -1,54 +1,210 @@
-// The tool as a user meets it: a process, its standard error and its status.
+// The tool as a user meets it: a process, its standard error and its exit
+// status, against a private stand-in runtime that journals every call.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "process.h"
-#include "temp_dir.h"
+#include "standin.h"
+
+namespace standin {
+void PrintTo(const JournalEntry& entry, std::ostream* out) {
+  *out << entry.call;
+  for (const std::string& argument : entry.arguments) *out << " " << quoteArgument(argument.c_str());
+}
+}  // namespace standin
 
 namespace corvane::testing {
 namespace {
 
-const std::string kUsage = "usage: vrenlist <absolute-path-to.vrmanifest>\n";
-const std::regex kToolLine(R"(\[\d{2}:\d{2}:\d{2}\.\d{3}\] \[[A-Z]+\] .*)");
+using standin::JournalEntry;
+using Calls = std::vector<JournalEntry>;
 
-// The tool's own log lines; the SDK may print lines of its own beside them.
-std::vector<std::string> toolLines(const std::string& standardError) {
-  std::vector<std::string> result;
-  for (const std::string& line : splitLines(standardError)) {
-    if (std::regex_match(line, kToolLine)) result.push_back(line.substr(15));
+const std::string kUsage = "usage: vrenlist <absolute-path-to.vrmanifest>\n";
+const std::regex kToolLine(R"(\[\d{2}:\d{2}:\d{2}\.\d{3}\] (\[[A-Z]+\] [^]*))");
+
+const JournalEntry kInit{"Init", {"4", "null"}};
+const JournalEntry kAutoLaunch{"SetApplicationAutoLaunch", {"lumora.corvane", "true"}};
+const JournalEntry kCleanup{"Cleanup", {}};
+
+JournalEntry addManifest(const std::string& path) { return {"AddApplicationManifest", {path, "false"}}; }
+
+class VrenlistTest : public ::testing::Test {
+ protected:
+  struct Outcome {
+    int exitStatus;
+    // The tool's own log lines without their timestamps; lines the SDK
+    // prints itself are left out.
+    std::vector<std::string> lines;
+    std::string standardError;
+  };
+
+  Outcome run(std::vector<std::string> arguments) const {
+    arguments.insert(arguments.begin(), VRENLIST_PATH);
+    ProcessOptions options;
+    options.environment = runtime.environment();
+    const ProcessResult result = runProcess(arguments, options);
+    EXPECT_EQ(result.signal, 0);
+    Outcome outcome{result.exitStatus, {}, result.standardError};
+    for (const std::string& line : splitLines(result.standardError)) {
+      std::smatch match;
+      if (std::regex_match(line, match, kToolLine)) outcome.lines.push_back(match[1]);
+    }
+    return outcome;
   }
-  return result;
+
+  JournalEntry lastRegistration() const {
+    const Calls calls = runtime.calls();
+    for (auto call = calls.rbegin(); call != calls.rend(); ++call) {
+      if (call->call == "AddApplicationManifest") return *call;
+    }
+    return {};
+  }
+
+  StandinRuntime runtime;
+};
+
+TEST_F(VrenlistTest, WrongArgumentCountPrintsOnlyTheUsage) {
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{}, {"/a.vrmanifest", "/b.vrmanifest"}, {"a", "b", "c"}}) {
+    const Outcome outcome = run(arguments);
+    EXPECT_EQ(outcome.exitStatus, 2);
+    EXPECT_EQ(outcome.standardError, kUsage);
+  }
+  EXPECT_EQ(runtime.journal(), Calls{});
 }
 
-// A home with no runtime registered: the SDK finds no runtime to load.
-ProcessResult runWithoutRuntime(std::vector<std::string> arguments) {
-  const TempDir home;
-  arguments.insert(arguments.begin(), VRENLIST_PATH);
+TEST(VrenlistWithoutRuntimeTest, UnreachableRuntimeGivesOneErrorLine) {
+  const TempDir home;  // no runtime registered here
   ProcessOptions options;
   options.environment = {{"HOME", home.path().string()},
                          {"XDG_CONFIG_HOME", (home.path() / "config").string()}};
-  return runProcess(arguments, options);
-}
-
-TEST(VrenlistCommandLineTest, WrongArgumentCountPrintsOnlyTheUsage) {
-  for (const std::vector<std::string>& arguments :
-       std::vector<std::vector<std::string>>{{}, {"/a.vrmanifest", "/b.vrmanifest"}, {"a", "b", "c"}}) {
-    const ProcessResult result = runWithoutRuntime(arguments);
-    EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_EQ(result.standardError, kUsage);
-  }
-}
-
-TEST(VrenlistCommandLineTest, UnreachableRuntimeGivesOneErrorLine) {
-  const ProcessResult result = runWithoutRuntime({"/tmp/x.vrmanifest"});
+  const ProcessResult result = runProcess({VRENLIST_PATH, "/tmp/x.vrmanifest"}, options);
   EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_EQ(toolLines(result.standardError),
-            std::vector<std::string>{
-                "[ERROR] VR_Init(Utility) failed: Installation path could not be located (110)"})
+  std::vector<std::string> toolLines;
+  for (const std::string& line : splitLines(result.standardError)) {
+    std::smatch match;
+    if (std::regex_match(line, match, kToolLine)) toolLines.push_back(match[1]);
+  }
+  EXPECT_EQ(toolLines, std::vector<std::string>{"[ERROR] VR_Init(Utility) failed: Installation path "
+                                                "could not be located (110)"})
       << result.standardError;
+}
+
+TEST_F(VrenlistTest, RegistersPermanentlyAndEnablesAutoLaunch) {
+  const std::string manifest = runtime.writeManifest("app.vrmanifest", "lumora.corvane").string();
+  const Outcome outcome = run({manifest});
+
+  EXPECT_EQ(outcome.exitStatus, 0);
+  EXPECT_EQ(outcome.lines, (std::vector<std::string>{
+                               "[INFO] Registered manifest: " + manifest,
+                               "[INFO] Auto-launch enabled for app key: lumora.corvane"}));
+  EXPECT_EQ(splitLines(outcome.standardError).size(), 2u) << outcome.standardError;
+  EXPECT_EQ(runtime.calls(), (Calls{kInit, addManifest(manifest), kAutoLaunch, kCleanup}));
+  const nlohmann::json registry = runtime.registry();
+  EXPECT_EQ(registry["manifests"][manifest], nlohmann::json({"lumora.corvane"}));
+  EXPECT_EQ(registry["autoLaunch"]["lumora.corvane"], true);
+}
+
+TEST_F(VrenlistTest, SecondRunRepeatsBothCalls) {
+  const std::string manifest = runtime.writeManifest("app.vrmanifest", "lumora.corvane").string();
+  EXPECT_EQ(run({manifest}).exitStatus, 0);
+  EXPECT_EQ(run({manifest}).exitStatus, 0);
+  const Calls once{kInit, addManifest(manifest), kAutoLaunch, kCleanup};
+  Calls twice = once;
+  twice.insert(twice.end(), once.begin(), once.end());
+  EXPECT_EQ(runtime.calls(), twice);
+}
+
+TEST_F(VrenlistTest, FailedInitialisationReportsTheDescriptionAndNeverShutsDown) {
+  runtime.setFaults({{"initError", 108}});
+  const Outcome outcome = run({"/opt/app/app.vrmanifest"});
+  EXPECT_EQ(outcome.exitStatus, 1);
+  EXPECT_EQ(outcome.lines, std::vector<std::string>{"[ERROR] VR_Init(Utility) failed: Hmd Not Found (108)"});
+  EXPECT_EQ(runtime.calls(), Calls{kInit});
+}
+
+TEST_F(VrenlistTest, RefusedRegistrationSkipsAutoLaunch) {
+  const std::string manifest = runtime.writeManifest("app.vrmanifest", "lumora.corvane").string();
+  runtime.setFaults({{"addApplicationManifestError", 105}});
+  const Outcome outcome = run({manifest});
+  EXPECT_EQ(outcome.exitStatus, 1);
+  EXPECT_EQ(outcome.lines,
+            std::vector<std::string>{"[ERROR] AddApplicationManifest failed: VRApplicationError_IPCFailed"});
+  EXPECT_EQ(runtime.calls(), (Calls{kInit, addManifest(manifest),
+                                    {"GetApplicationsErrorNameFromEnum", {"105"}}, kCleanup}));
+  EXPECT_FALSE(runtime.registry().contains("manifests"));
+}
+
+TEST_F(VrenlistTest, MissingManifestIsTheRuntimesToRefuse) {
+  const std::string missing = (runtime.scratch() / "missing.vrmanifest").string();
+  const Outcome outcome = run({missing});
+  EXPECT_EQ(outcome.exitStatus, 1);
+  EXPECT_EQ(outcome.lines, std::vector<std::string>{
+                               "[ERROR] AddApplicationManifest failed: VRApplicationError_InvalidManifest"});
+}
+
+TEST_F(VrenlistTest, RefusedAutoLaunchKeepsTheRegistration) {
+  const std::string manifest = runtime.writeManifest("other.vrmanifest", "other.app").string();
+  const Outcome outcome = run({manifest});
+  EXPECT_EQ(outcome.exitStatus, 1);
+  EXPECT_EQ(outcome.lines,
+            (std::vector<std::string>{
+                "[INFO] Registered manifest: " + manifest,
+                "[ERROR] SetApplicationAutoLaunch failed: VRApplicationError_UnknownApplication"}));
+  EXPECT_EQ(runtime.calls(), (Calls{kInit, addManifest(manifest), kAutoLaunch,
+                                    {"GetApplicationsErrorNameFromEnum", {"104"}}, kCleanup}));
+  EXPECT_EQ(runtime.registry()["manifests"][manifest], nlohmann::json({"other.app"}));
+  EXPECT_FALSE(runtime.registry()["autoLaunch"].contains("lumora.corvane"));
+}
+
+TEST_F(VrenlistTest, MissingApplicationsInterfaceIsReportedNotDereferenced) {
+  runtime.setFaults({{"applicationsUnavailable", true}});
+  const Outcome outcome = run({"/opt/app/app.vrmanifest"});
+  EXPECT_EQ(outcome.exitStatus, 1);
+  EXPECT_EQ(outcome.lines,
+            std::vector<std::string>{"[ERROR] Applications interface unavailable: IVRApplications_007"});
+  EXPECT_EQ(runtime.calls(), (Calls{kInit, kCleanup}));
+}
+
+TEST_F(VrenlistTest, MissingErrorNameGetsAPlaceholder) {
+  runtime.setFaults({{"addApplicationManifestError", 999}});
+  const Outcome outcome = run({"/opt/app/app.vrmanifest"});
+  EXPECT_EQ(outcome.exitStatus, 1);
+  EXPECT_EQ(outcome.lines, std::vector<std::string>{
+                               "[ERROR] AddApplicationManifest failed: (no text from the runtime)"});
+}
+
+TEST_F(VrenlistTest, PathReachesTheRuntimeByteForByte) {
+  const std::filesystem::path scratch = runtime.scratch();
+  std::filesystem::path deep = scratch;
+  for (int i = 0; i < 12; ++i) deep /= std::string(250, static_cast<char>('a' + i));
+  std::filesystem::create_directories(deep);
+  const std::vector<std::string> registrable = {
+      runtime.writeManifest("with spaces and \"quotes\".vrmanifest", "lumora.corvane").string(),
+      runtime.writeManifest("ünïcødé ✓ マニフェスト.vrmanifest", "lumora.corvane").string(),
+      runtime.writeManifest(std::filesystem::relative(deep, scratch) / "app.vrmanifest", "lumora.corvane")
+          .string(),
+  };
+  ASSERT_GT(registrable.back().size(), 3000u);
+  for (const std::string& path : registrable) {
+    const Outcome outcome = run({path});
+    EXPECT_EQ(outcome.exitStatus, 0) << outcome.standardError;
+    ASSERT_FALSE(outcome.lines.empty());
+    EXPECT_EQ(outcome.lines[0], "[INFO] Registered manifest: " + path);
+    EXPECT_EQ(lastRegistration(), addManifest(path));
+    EXPECT_TRUE(runtime.registry()["manifests"].contains(path));
+  }
+
+  // Not absolute, not there: passed on all the same, and refused by the runtime.
+  for (const std::string& path : {std::string(""), std::string("relative/app.vrmanifest")}) {
+    const Outcome outcome = run({path});
+    EXPECT_EQ(outcome.exitStatus, 1);
+    EXPECT_EQ(lastRegistration(), addManifest(path));
+  }
 }
 
 }  // namespace
