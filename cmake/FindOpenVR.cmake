@@ -4,8 +4,28 @@
 # is missing (Windows, an SDK unpacked by hand), the header and library are
 # searched under OPENVR_ROOT: the SDK's own layout (headers/, lib/win64/,
 # lib/linux64/) and a package manager's (include/openvr/, lib/) both work.
+#
+# With MinGW, OPENVR_DEF_FILE instead makes the import library from a .def
+# file with dlltool, for cross-builds that have the header but no Windows
+# library (give the header's directory as OpenVR_INCLUDE_DIR).
 
 set(OPENVR_ROOT "" CACHE PATH "Root of an OpenVR SDK or of a package manager's install of it")
+set(OPENVR_DEF_FILE "" CACHE FILEPATH "MinGW only: make the openvr_api import library from this .def file")
+
+if(OPENVR_DEF_FILE AND MINGW AND NOT OpenVR_LIBRARY)
+  string(REGEX REPLACE "g(cc|\\+\\+)(-posix|-win32)?$" "dlltool" _openvr_dlltool_name
+    "${CMAKE_CXX_COMPILER}")
+  find_program(OPENVR_DLLTOOL NAMES ${_openvr_dlltool_name} dlltool REQUIRED)
+  set(_openvr_implib "${CMAKE_BINARY_DIR}/openvr-import/libopenvr_api.dll.a")
+  file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/openvr-import")
+  execute_process(
+    COMMAND "${OPENVR_DLLTOOL}" --input-def "${OPENVR_DEF_FILE}" --output-lib "${_openvr_implib}"
+            --dllname openvr_api.dll
+    RESULT_VARIABLE _openvr_dlltool_result)
+  if(_openvr_dlltool_result EQUAL 0)
+    set(OpenVR_LIBRARY "${_openvr_implib}" CACHE FILEPATH "openvr_api import library" FORCE)
+  endif()
+endif()
 
 find_package(PkgConfig QUIET)
 if(PkgConfig_FOUND AND NOT OPENVR_ROOT)

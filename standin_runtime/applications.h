@@ -14,7 +14,7 @@ namespace standin {
 
 class Applications : public vr::IVRApplications {
  public:
-  Applications(const StateDirectory& state, const Faults& faults) : state_(state), faults_(faults) {}
+  Applications(StateDirectory& state, const Faults& faults) : state_(state), faults_(faults) {}
 
   vr::EVRApplicationError AddApplicationManifest(const char* pchApplicationManifestFullPath,
                                                  bool bTemporary) override;
@@ -70,7 +70,7 @@ class Applications : public vr::IVRApplications {
   // Journals a call to a method the stand-in does not implement.
   void recordUnimplemented(const char* method);
 
-  const StateDirectory& state_;
+  StateDirectory& state_;
   Faults faults_;
   // Registrations made with bTemporary: they end with the connection.
   Registry temporary_;

@@ -47,10 +47,7 @@ std::filesystem::path stateDirectoryPath() {
 
 class ClientCore final : public IVRClientCore {
  public:
-  explicit ClientCore(const std::filesystem::path& statePath) : state_(statePath) {
-    std::error_code ignored;
-    std::filesystem::create_directories(statePath, ignored);
-  }
+  explicit ClientCore(const std::filesystem::path& statePath) : state_(statePath) {}
 
   vr::EVRInitError Init(vr::EVRApplicationType eApplicationType, const char* pStartupInfo) override {
     state_.record("Init " + std::to_string(eApplicationType) + " " + quoteArgument(pStartupInfo));

@@ -1,7 +1,6 @@
 #include "state.h"
 
 #include <algorithm>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 namespace standin {
@@ -29,9 +28,15 @@ bool Registry::provides(std::string_view appKey) const {
   });
 }
 
-void StateDirectory::record(const std::string& line) const {
-  std::ofstream journal(path_ / "journal.log", std::ios::app | std::ios::binary);
-  journal << line << '\n';
+StateDirectory::StateDirectory(std::filesystem::path path) : path_(std::move(path)) {
+  std::error_code ignored;
+  std::filesystem::create_directories(path_, ignored);
+  journal_.open(path_ / "journal.log", std::ios::app | std::ios::binary);
+}
+
+void StateDirectory::record(const std::string& line) {
+  journal_ << line << '\n';
+  journal_.flush();
 }
 
 Faults StateDirectory::loadFaults() const {

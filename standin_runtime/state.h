@@ -6,6 +6,7 @@
 #include <openvr.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <string_view>
@@ -31,10 +32,12 @@ struct Registry {
 
 class StateDirectory {
  public:
-  explicit StateDirectory(std::filesystem::path path) : path_(std::move(path)) {}
+  // Creates the directory if needed. The journal stays open from here on,
+  // as a real runtime's connection would hold a descriptor.
+  explicit StateDirectory(std::filesystem::path path);
 
-  // Appends one line to the journal.
-  void record(const std::string& line) const;
+  // Appends one line to the journal, flushed at once.
+  void record(const std::string& line);
   Faults loadFaults() const;
   Registry loadRegistry() const;
   // Replaces the store in one rename, so a reader never sees half of it.
@@ -42,6 +45,7 @@ class StateDirectory {
 
  private:
   std::filesystem::path path_;
+  std::ofstream journal_;
 };
 
 }  // namespace standin

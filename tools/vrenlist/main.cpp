@@ -3,10 +3,10 @@
 // Exit status: 0 done, 1 the runtime was unreachable or refused, 2 usage.
 #include <openvr.h>
 
-#include <csignal>
 #include <cstdio>
 
 #include "logger.h"
+#include "standard_streams.h"
 
 namespace {
 
@@ -79,14 +79,10 @@ int registerManifest(const char* manifestPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  protectStandardStreams();
   if (argc != 2) {
     std::fprintf(stderr, "usage: vrenlist <absolute-path-to.vrmanifest>\n");
     return kUsageError;
   }
-#ifdef SIGPIPE
-  // A log line to a closed pipe must fail quietly, not end the run: the exit
-  // status has to report what the runtime did.
-  std::signal(SIGPIPE, SIG_IGN);
-#endif
   return registerManifest(argv[1]);
 }

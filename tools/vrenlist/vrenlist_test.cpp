@@ -1,71 +1,9 @@
 // The tool as a user meets it: a process, its standard error and its exit
-// status, against a private stand-in runtime that journals every call.
-#include <gtest/gtest.h>
-
-#include <ostream>
-#include <regex>
-#include <string>
-#include <vector>
-
-#include "process.h"
-#include "standin.h"
-
-namespace standin {
-void PrintTo(const JournalEntry& entry, std::ostream* out) {
-  *out << entry.call;
-  for (const std::string& argument : entry.arguments) *out << " " << quoteArgument(argument.c_str());
-}
-}  // namespace standin
+// status, on every road the runtime's answers can send it down.
+#include "vrenlist_test_fixture.h"
 
 namespace corvane::testing {
 namespace {
-
-using standin::JournalEntry;
-using Calls = std::vector<JournalEntry>;
-
-const std::string kUsage = "usage: vrenlist <absolute-path-to.vrmanifest>\n";
-const std::regex kToolLine(R"(\[\d{2}:\d{2}:\d{2}\.\d{3}\] (\[[A-Z]+\] [^]*))");
-
-const JournalEntry kInit{"Init", {"4", "null"}};
-const JournalEntry kAutoLaunch{"SetApplicationAutoLaunch", {"lumora.corvane", "true"}};
-const JournalEntry kCleanup{"Cleanup", {}};
-
-JournalEntry addManifest(const std::string& path) { return {"AddApplicationManifest", {path, "false"}}; }
-
-class VrenlistTest : public ::testing::Test {
- protected:
-  struct Outcome {
-    int exitStatus;
-    // The tool's own log lines without their timestamps; lines the SDK
-    // prints itself are left out.
-    std::vector<std::string> lines;
-    std::string standardError;
-  };
-
-  Outcome run(std::vector<std::string> arguments) const {
-    arguments.insert(arguments.begin(), VRENLIST_PATH);
-    ProcessOptions options;
-    options.environment = runtime.environment();
-    const ProcessResult result = runProcess(arguments, options);
-    EXPECT_EQ(result.signal, 0);
-    Outcome outcome{result.exitStatus, {}, result.standardError};
-    for (const std::string& line : splitLines(result.standardError)) {
-      std::smatch match;
-      if (std::regex_match(line, match, kToolLine)) outcome.lines.push_back(match[1]);
-    }
-    return outcome;
-  }
-
-  JournalEntry lastRegistration() const {
-    const Calls calls = runtime.calls();
-    for (auto call = calls.rbegin(); call != calls.rend(); ++call) {
-      if (call->call == "AddApplicationManifest") return *call;
-    }
-    return {};
-  }
-
-  StandinRuntime runtime;
-};
 
 TEST_F(VrenlistTest, WrongArgumentCountPrintsOnlyTheUsage) {
   for (const std::vector<std::string>& arguments :
@@ -84,12 +22,7 @@ TEST(VrenlistWithoutRuntimeTest, UnreachableRuntimeGivesOneErrorLine) {
                          {"XDG_CONFIG_HOME", (home.path() / "config").string()}};
   const ProcessResult result = runProcess({VRENLIST_PATH, "/tmp/x.vrmanifest"}, options);
   EXPECT_EQ(result.exitStatus, 1);
-  std::vector<std::string> toolLines;
-  for (const std::string& line : splitLines(result.standardError)) {
-    std::smatch match;
-    if (std::regex_match(line, match, kToolLine)) toolLines.push_back(match[1]);
-  }
-  EXPECT_EQ(toolLines, std::vector<std::string>{"[ERROR] VR_Init(Utility) failed: Installation path "
+  EXPECT_EQ(toolLines(result.standardError), std::vector<std::string>{"[ERROR] VR_Init(Utility) failed: Installation path "
                                                 "could not be located (110)"})
       << result.standardError;
 }
@@ -171,7 +104,7 @@ TEST_F(VrenlistTest, MissingApplicationsInterfaceIsReportedNotDereferenced) {
 }
 
 TEST_F(VrenlistTest, MissingErrorNameGetsAPlaceholder) {
-  runtime.setFaults({{"addApplicationManifestError", 999}});
+  runtime.setFaults({{"addApplicationManifestError", 299}});  // no such enumerator
   const Outcome outcome = run({"/opt/app/app.vrmanifest"});
   EXPECT_EQ(outcome.exitStatus, 1);
   EXPECT_EQ(outcome.lines, std::vector<std::string>{

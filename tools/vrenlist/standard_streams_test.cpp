@@ -1,0 +1,30 @@
+// Standard error that cannot be written to must not change what the tool
+// does: same calls to the runtime, same exit status, no signal death.
+#include "vrenlist_test_fixture.h"
+
+namespace corvane::testing {
+namespace {
+
+TEST_F(VrenlistTest, UnwritableStandardErrorChangesNothing) {
+  const std::string manifest = runtime.writeManifest("app.vrmanifest", "lumora.corvane").string();
+  const Calls oneRun{kInit, addManifest(manifest), kAutoLaunch, kCleanup};
+  Calls expected;
+  for (ErrorStream stream : {ErrorStream::Closed, ErrorStream::BrokenPipe, ErrorStream::DeviceFull}) {
+    const Outcome outcome = run({manifest}, stream);  // fails on any signal
+    EXPECT_EQ(outcome.exitStatus, 0) << static_cast<int>(stream);
+    expected.insert(expected.end(), oneRun.begin(), oneRun.end());
+    // Log lines landing in a descriptor the runtime opened would show here.
+    EXPECT_EQ(runtime.calls(), expected) << static_cast<int>(stream);
+  }
+}
+
+TEST_F(VrenlistTest, UnwritableStandardErrorKeepsFailureStatus) {
+  runtime.setFaults({{"initError", 108}});
+  for (ErrorStream stream : {ErrorStream::Closed, ErrorStream::BrokenPipe, ErrorStream::DeviceFull}) {
+    EXPECT_EQ(run({"/opt/app/app.vrmanifest"}, stream).exitStatus, 1) << static_cast<int>(stream);
+  }
+  EXPECT_EQ(run({}, ErrorStream::BrokenPipe).exitStatus, 2);
+}
+
+}  // namespace
+}  // namespace corvane::testing

@@ -1,0 +1,79 @@
+// Runs vrenlist as a process against a private stand-in runtime that
+// journals every call.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "process.h"
+#include "standin.h"
+
+namespace standin {
+inline void PrintTo(const JournalEntry& entry, std::ostream* out) {
+  *out << entry.call;
+  for (const std::string& argument : entry.arguments) *out << " " << quoteArgument(argument.c_str());
+}
+}  // namespace standin
+
+namespace corvane::testing {
+
+using standin::JournalEntry;
+using Calls = std::vector<JournalEntry>;
+
+inline const std::string kUsage = "usage: vrenlist <absolute-path-to.vrmanifest>\n";
+inline const std::regex kToolLine(R"(\[\d{2}:\d{2}:\d{2}\.\d{3}\] (\[[A-Z]+\] [^]*))");
+
+inline const JournalEntry kInit{"Init", {"4", "null"}};
+inline const JournalEntry kAutoLaunch{"SetApplicationAutoLaunch", {"lumora.corvane", "true"}};
+inline const JournalEntry kCleanup{"Cleanup", {}};
+
+inline JournalEntry addManifest(const std::string& path) {
+  return {"AddApplicationManifest", {path, "false"}};
+}
+
+// The tool's own log lines without their timestamps; lines the SDK prints
+// itself are left out.
+inline std::vector<std::string> toolLines(const std::string& standardError) {
+  std::vector<std::string> lines;
+  for (const std::string& line : splitLines(standardError)) {
+    std::smatch match;
+    if (std::regex_match(line, match, kToolLine)) lines.push_back(match[1]);
+  }
+  return lines;
+}
+
+class VrenlistTest : public ::testing::Test {
+ protected:
+  struct Outcome {
+    int exitStatus;
+    std::vector<std::string> lines;  // see toolLines()
+    std::string standardError;
+  };
+
+  Outcome run(std::vector<std::string> arguments,
+              ErrorStream errorStream = ErrorStream::Captured) const {
+    arguments.insert(arguments.begin(), VRENLIST_PATH);
+    ProcessOptions options;
+    options.environment = runtime.environment();
+    options.errorStream = errorStream;
+    const ProcessResult result = runProcess(arguments, options);
+    EXPECT_EQ(result.signal, 0);
+    return {result.exitStatus, toolLines(result.standardError), result.standardError};
+  }
+
+  JournalEntry lastRegistration() const {
+    const Calls calls = runtime.calls();
+    for (auto call = calls.rbegin(); call != calls.rend(); ++call) {
+      if (call->call == "AddApplicationManifest") return *call;
+    }
+    return {};
+  }
+
+  StandinRuntime runtime;
+};
+
+}  // namespace corvane::testing
