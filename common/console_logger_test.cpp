@@ -93,6 +93,19 @@ TEST_F(ConsoleLoggerTest, WritesAtTheThresholdAndDropsBelowIt) {
   EXPECT_NE(written[1].find("] [UNKNOWN] negative"), std::string::npos) << written[1];
 }
 
+TEST_F(ConsoleLoggerTest, WritesMessagesOfAnyLengthWhole) {
+  const std::string longMessage(5000, 'x');
+  logger.log(LogLevel::Info, longMessage);
+  logger.log(LogLevel::Info, std::string_view());
+  const std::vector<std::string> written = lines();
+  ASSERT_EQ(written.size(), 2u);
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(written[0], match, kLinePattern));
+  EXPECT_EQ(match[3], longMessage);
+  ASSERT_TRUE(std::regex_match(written[1], match, kLinePattern));
+  EXPECT_EQ(match[3], "");
+}
+
 TEST_F(ConsoleLoggerTest, ProcessLoggerWritesComposedMessages) {
   const std::shared_ptr<ILogger> original = getLogger();
   setLogger(std::make_shared<ConsoleLogger>());

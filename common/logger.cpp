@@ -27,14 +27,44 @@ std::tm toLocalTime(std::time_t time) noexcept {
   return tm_buf;
 }
 
-// Appends value in decimal, left-padded with '0' to at least width characters.
-void appendZeroPadded(std::string& out, int value, std::size_t width) {
-  char digits[16];
-  const auto result = std::to_chars(std::begin(digits), std::end(digits), value);
-  const auto length = static_cast<std::size_t>(result.ptr - digits);
-  if (length < width) out.append(width - length, '0');
-  out.append(digits, length);
-}
+// "[HH:MM:SS.mmm] [LEVEL] ", built without touching the heap.
+class LinePrefix {
+ public:
+  LinePrefix(const std::tm& localTime, int milliseconds, LogLevel level) noexcept {
+    append("[");
+    appendZeroPadded(localTime.tm_hour, 2);
+    append(":");
+    appendZeroPadded(localTime.tm_min, 2);
+    append(":");
+    appendZeroPadded(localTime.tm_sec, 2);
+    append(".");
+    appendZeroPadded(milliseconds, 3);
+    append("] [");
+    append(logLevelName(level));
+    append("] ");
+  }
+
+  std::string_view view() const noexcept { return {text_, length_}; }
+
+ private:
+  void append(std::string_view part) noexcept {
+    std::memcpy(text_ + length_, part.data(), part.size());
+    length_ += part.size();
+  }
+
+  // Decimal, left-padded with '0' to at least width characters.
+  void appendZeroPadded(int value, std::size_t width) noexcept {
+    char digits[16];
+    const auto length = static_cast<std::size_t>(
+        std::to_chars(std::begin(digits), std::end(digits), value).ptr - digits);
+    for (std::size_t pad = length; pad < width; ++pad) text_[length_++] = '0';
+    append({digits, length});
+  }
+
+  // Room for four fields of any int (11 characters each) and the longest name.
+  char text_[64];
+  std::size_t length_ = 0;
+};
 
 }  // namespace
 
@@ -62,30 +92,25 @@ void log(LogLevel level, std::string_view message) {
 
 std::string formatConsoleLine(const std::tm& localTime, int milliseconds, LogLevel level,
                               std::string_view message) {
-  const char* levelName = logLevelName(level);
-  const std::size_t levelLength = std::strlen(levelName);
+  const LinePrefix prefix(localTime, milliseconds, level);
   std::string line;
-  // "[HH:MM:SS.mmm] [" + level + "] " + message + "\n"
-  line.reserve(16 + levelLength + 2 + message.size() + 1);
-  line += '[';
-  appendZeroPadded(line, localTime.tm_hour, 2);
-  line += ':';
-  appendZeroPadded(line, localTime.tm_min, 2);
-  line += ':';
-  appendZeroPadded(line, localTime.tm_sec, 2);
-  line += '.';
-  appendZeroPadded(line, milliseconds, 3);
-  line += "] [";
-  line.append(levelName, levelLength);
-  line += "] ";
+  line.reserve(prefix.view().size() + message.size() + 1);
+  line += prefix.view();
   line += message;
   line += '\n';
   return line;
 }
 
-void ConsoleLogger::log(LogLevel level, std::string_view message) {
-  if (level < minLevel) return;
+namespace {
 
+// Kept out of line, so that a dropped message costs ConsoleLogger::log only
+// its comparison and not this function's stack frame.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#elif defined(_MSC_VER)
+__declspec(noinline)
+#endif
+void writeConsoleLine(LogLevel level, std::string_view message) {
   const std::lock_guard<std::mutex> lock(consoleMutex);
   const auto now = std::chrono::system_clock::now();
   const std::time_t time = std::chrono::system_clock::to_time_t(now);
@@ -93,12 +118,34 @@ void ConsoleLogger::log(LogLevel level, std::string_view message) {
   const int ms = static_cast<int>(sinceEpoch.count() % 1000);
   const std::tm tm_buf = toLocalTime(time);
 
-  // One write per line: a line is whole even beside other writers on the
-  // same standard error, and costs a single system call.
-  const std::string line = formatConsoleLine(tm_buf, ms, level, message);
+  // The whole line goes out in one write: it stays whole even beside other
+  // writers on the same standard error, and costs a single system call.
+  // Most lines fit on the stack; longer ones take the heap.
+  const LinePrefix prefix(tm_buf, ms, level);
+  const std::size_t length = prefix.view().size() + message.size() + 1;
+  char stackLine[512];
+  std::string heapLine;
+  char* line = stackLine;
+  if (length > sizeof stackLine) {
+    heapLine.resize(length);
+    line = heapLine.data();
+  }
+  prefix.view().copy(line, prefix.view().size());
+  message.copy(line + prefix.view().size(), message.size());
+  line[length - 1] = '\n';
+
   std::cerr.fill('0');
-  std::cerr.write(line.data(), static_cast<std::streamsize>(line.size()));
-  std::cerr.flush();
+  std::cerr.write(line, static_cast<std::streamsize>(length));
+  // std::cerr flushes after every output (unitbuf) unless someone turned
+  // that off; only then does it need telling.
+  if (!(std::cerr.flags() & std::ios_base::unitbuf)) std::cerr.flush();
+}
+
+}  // namespace
+
+void ConsoleLogger::log(LogLevel level, std::string_view message) {
+  if (level < minLevel) return;
+  writeConsoleLine(level, message);
 }
 
 namespace {
