@@ -77,9 +77,9 @@ vr::EVRApplicationError Applications::AddApplicationManifest(const char* pchAppl
   if (bTemporary) {
     temporary_.addManifest(pchApplicationManifestFullPath, *appKeys);
   } else {
+    // Like a real runtime, the store is rewritten only when it changes.
     Registry registry = state_.loadRegistry();
-    registry.addManifest(pchApplicationManifestFullPath, *appKeys);
-    state_.saveRegistry(registry);
+    if (registry.addManifest(pchApplicationManifestFullPath, *appKeys)) state_.saveRegistry(registry);
   }
   return vr::VRApplicationError_None;
 }
@@ -94,8 +94,7 @@ vr::EVRApplicationError Applications::SetApplicationAutoLaunch(const char* pchAp
   if (!registry.provides(pchAppKey) && !temporary_.provides(pchAppKey)) {
     return vr::VRApplicationError_UnknownApplication;
   }
-  registry.autoLaunch[pchAppKey] = bAutoLaunch;
-  state_.saveRegistry(registry);
+  if (registry.setAutoLaunch(pchAppKey, bAutoLaunch)) state_.saveRegistry(registry);
   return vr::VRApplicationError_None;
 }
 

@@ -17,8 +17,18 @@ json readJson(const std::filesystem::path& file) {
 
 }  // namespace
 
-void Registry::addManifest(const std::string& path, const std::vector<std::string>& appKeys) {
-  manifests[path] = appKeys;
+bool Registry::addManifest(const std::string& path, const std::vector<std::string>& appKeys) {
+  const auto [manifest, added] = manifests.emplace(path, appKeys);
+  if (added || manifest->second == appKeys) return added;
+  manifest->second = appKeys;
+  return true;
+}
+
+bool Registry::setAutoLaunch(const std::string& appKey, bool enabled) {
+  const auto [flag, added] = autoLaunch.emplace(appKey, enabled);
+  if (added || flag->second == enabled) return added;
+  flag->second = enabled;
+  return true;
 }
 
 bool Registry::provides(std::string_view appKey) const {

@@ -26,7 +26,9 @@ struct Registry {
   std::map<std::string, std::vector<std::string>> manifests;  // path -> its app keys
   std::map<std::string, bool> autoLaunch;                     // app key -> flag
 
-  void addManifest(const std::string& path, const std::vector<std::string>& appKeys);
+  // Both return whether anything changed.
+  bool addManifest(const std::string& path, const std::vector<std::string>& appKeys);
+  bool setAutoLaunch(const std::string& appKey, bool enabled);
   bool provides(std::string_view appKey) const;
 };
 
