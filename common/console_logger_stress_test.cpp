@@ -61,11 +61,17 @@ TEST(ConsoleLoggerStressTest, EveryLineArrivesWholeAndInOrder) {
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
       threads.emplace_back([t] {
-        ConsoleLogger logger;  // a logger each: the lock is shared all the same
+        // Half the threads through a logger of their own, half through the
+        // process-wide one: every console logger shares the one lock.
+        ConsoleLogger own;
         const std::string padding(t * 7, static_cast<char>('a' + t));
         for (int i = 0; i < kLinesEach; ++i) {
-          logger.log(LogLevel::Warn,
-                     "thread " + std::to_string(t) + " line " + std::to_string(i) + " " + padding);
+          if (t % 2 == 0) {
+            own.log(LogLevel::Warn,
+                    "thread " + std::to_string(t) + " line " + std::to_string(i) + " " + padding);
+          } else {
+            logWarn("thread ", t, " line ", i, " ", padding);
+          }
         }
       });
     }

@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <iostream>
-#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "logger.h"
@@ -118,30 +116,6 @@ TEST_F(ConsoleLoggerTest, ProcessLoggerWritesComposedMessages) {
   std::smatch match;
   ASSERT_TRUE(std::regex_match(written[0], match, kLinePattern)) << written[0];
   EXPECT_EQ(match[3], "Registered manifest: /opt/app/app.vrmanifest");
-}
-
-TEST_F(ConsoleLoggerTest, ConcurrentLinesNeverInterleave) {
-  constexpr int kThreads = 4;
-  constexpr int kLinesEach = 2000;
-  ConsoleLogger second;  // instances share one lock, not just one logger
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
-      ILogger& target = (t % 2 == 0) ? static_cast<ILogger&>(logger) : second;
-      const std::string message = "thread " + std::to_string(t) + " " + std::string(60, 'a' + t);
-      for (int i = 0; i < kLinesEach; ++i) target.log(LogLevel::Info, message);
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-
-  std::map<std::string, int> counts;
-  for (const std::string& line : lines()) {
-    std::smatch match;
-    ASSERT_TRUE(std::regex_match(line, match, kLinePattern)) << line;
-    ++counts[match[3]];
-  }
-  ASSERT_EQ(counts.size(), static_cast<std::size_t>(kThreads));
-  for (const auto& [message, count] : counts) EXPECT_EQ(count, kLinesEach) << message;
 }
 
 }  // namespace
