@@ -37,9 +37,11 @@ BENCHMARK(consoleLoggerInfo)->Threads(1)->Threads(2)->UseRealTime();
 std::shared_ptr<spdlog::logger> makeSpdlogLogger(bool multiThreaded) {
   std::shared_ptr<spdlog::logger> logger;
   if (multiThreaded) {
-    logger = std::make_shared<spdlog::logger>("mt", std::make_shared<spdlog::sinks::stderr_sink_mt>());
+    logger =
+        std::make_shared<spdlog::logger>("mt", std::make_shared<spdlog::sinks::stderr_sink_mt>());
   } else {
-    logger = std::make_shared<spdlog::logger>("st", std::make_shared<spdlog::sinks::stderr_sink_st>());
+    logger =
+        std::make_shared<spdlog::logger>("st", std::make_shared<spdlog::sinks::stderr_sink_st>());
   }
   logger->set_pattern("[%H:%M:%S.%e] [%l] %v");
   logger->flush_on(spdlog::level::info);

@@ -1,9 +1,8 @@
 // Many threads, more than there are cores, logging into a real pipe on
 // descriptor 2: every line must arrive whole, in order per thread, none lost.
 #include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <iostream>
@@ -79,7 +78,8 @@ TEST(ConsoleLoggerStressTest, EveryLineArrivesWholeAndInOrder) {
   }
   const std::string received = pipe.finish();
 
-  const std::regex linePattern(R"(\[\d{2}:\d{2}:\d{2}\.\d{3}\] \[WARN\] thread (\d+) line (\d+) ([a-z]*))");
+  const std::regex linePattern(
+      R"(\[\d{2}:\d{2}:\d{2}\.\d{3}\] \[WARN\] thread (\d+) line (\d+) ([a-z]*))");
   std::vector<int> nextLine(kThreads, 0);
   std::size_t start = 0;
   int lines = 0;

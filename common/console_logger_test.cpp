@@ -22,7 +22,8 @@ std::tm timeOfDay(int hour, int minute, int second) {
 TEST(FormatConsoleLineTest, ZeroPadsEveryTimeField) {
   EXPECT_EQ(formatConsoleLine(timeOfDay(9, 5, 3), 7, LogLevel::Info, "hello"),
             "[09:05:03.007] [INFO] hello\n");
-  EXPECT_EQ(formatConsoleLine(timeOfDay(0, 0, 0), 0, LogLevel::Warn, "x"), "[00:00:00.000] [WARN] x\n");
+  EXPECT_EQ(formatConsoleLine(timeOfDay(0, 0, 0), 0, LogLevel::Warn, "x"),
+            "[00:00:00.000] [WARN] x\n");
   EXPECT_EQ(formatConsoleLine(timeOfDay(23, 59, 60), 999, LogLevel::Fatal, "x"),
             "[23:59:60.999] [FATAL] x\n");
   EXPECT_EQ(formatConsoleLine(timeOfDay(14, 2, 9), 41, LogLevel::Info,
@@ -33,7 +34,8 @@ TEST(FormatConsoleLineTest, ZeroPadsEveryTimeField) {
 TEST(FormatConsoleLineTest, WritesTheMessageUnchanged) {
   const std::tm t = timeOfDay(12, 30, 45);
   EXPECT_EQ(formatConsoleLine(t, 120, LogLevel::Error, ""), "[12:30:45.120] [ERROR] \n");
-  EXPECT_EQ(formatConsoleLine(t, 120, LogLevel::Debug, "a\nb\n"), "[12:30:45.120] [DEBUG] a\nb\n\n");
+  EXPECT_EQ(formatConsoleLine(t, 120, LogLevel::Debug, "a\nb\n"),
+            "[12:30:45.120] [DEBUG] a\nb\n\n");
   EXPECT_EQ(formatConsoleLine(t, 120, static_cast<LogLevel>(42), std::string_view("nul\0byte", 8)),
             std::string("[12:30:45.120] [UNKNOWN] nul\0byte\n", 34));
 }

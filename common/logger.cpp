@@ -114,7 +114,8 @@ void writeConsoleLine(LogLevel level, std::string_view message) {
   const std::lock_guard<std::mutex> lock(consoleMutex);
   const auto now = std::chrono::system_clock::now();
   const std::time_t time = std::chrono::system_clock::to_time_t(now);
-  const auto sinceEpoch = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
+  const auto sinceEpoch =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch());
   const int ms = static_cast<int>(sinceEpoch.count() % 1000);
   const std::tm tm_buf = toLocalTime(time);
 

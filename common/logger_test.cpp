@@ -88,11 +88,13 @@ TEST_F(ProcessLoggerTest, ComposesPartsWithNothingBetweenOrAfter) {
 
   ASSERT_EQ(recorder->entries.size(), 4u);
   EXPECT_EQ(recorder->entries[0],
-            std::make_pair(LogLevel::Error,
-                           std::string("AddApplicationManifest failed: VRApplicationError_InvalidManifest")));
+            std::make_pair(
+                LogLevel::Error,
+                std::string("AddApplicationManifest failed: VRApplicationError_InvalidManifest")));
   EXPECT_EQ(recorder->entries[1].first, LogLevel::Info);
   EXPECT_EQ(recorder->entries[1].second, "count: 42, negative: -7, char: x");
-  EXPECT_EQ(recorder->entries[2], std::make_pair(LogLevel::Warn, std::string("owned string view moved")));
+  EXPECT_EQ(recorder->entries[2],
+            std::make_pair(LogLevel::Warn, std::string("owned string view moved")));
   EXPECT_EQ(recorder->entries[3].second, "");
 }
 

@@ -66,25 +66,28 @@ const char* applicationsErrorName(vr::EVRApplicationError error) {
   return nullptr;
 }
 
-vr::EVRApplicationError Applications::AddApplicationManifest(const char* pchApplicationManifestFullPath,
-                                                             bool bTemporary) {
-  state_.record(std::string("AddApplicationManifest ") + quoteArgument(pchApplicationManifestFullPath) +
-                " " + boolText(bTemporary));
+vr::EVRApplicationError Applications::AddApplicationManifest(
+    const char* pchApplicationManifestFullPath, bool bTemporary) {
+  state_.record(std::string("AddApplicationManifest ") +
+                quoteArgument(pchApplicationManifestFullPath) + " " + boolText(bTemporary));
   if (faults_.addManifestError != vr::VRApplicationError_None) return faults_.addManifestError;
 
-  const std::optional<std::vector<std::string>> appKeys = readAppKeys(pchApplicationManifestFullPath);
+  const std::optional<std::vector<std::string>> appKeys =
+      readAppKeys(pchApplicationManifestFullPath);
   if (!appKeys) return vr::VRApplicationError_InvalidManifest;
   if (bTemporary) {
     temporary_.addManifest(pchApplicationManifestFullPath, *appKeys);
   } else {
     // Like a real runtime, the store is rewritten only when it changes.
     Registry registry = state_.loadRegistry();
-    if (registry.addManifest(pchApplicationManifestFullPath, *appKeys)) state_.saveRegistry(registry);
+    if (registry.addManifest(pchApplicationManifestFullPath, *appKeys))
+      state_.saveRegistry(registry);
   }
   return vr::VRApplicationError_None;
 }
 
-vr::EVRApplicationError Applications::SetApplicationAutoLaunch(const char* pchAppKey, bool bAutoLaunch) {
+vr::EVRApplicationError Applications::SetApplicationAutoLaunch(const char* pchAppKey,
+                                                               bool bAutoLaunch) {
   state_.record(std::string("SetApplicationAutoLaunch ") + quoteArgument(pchAppKey) + " " +
                 boolText(bAutoLaunch));
   if (faults_.autoLaunchError != vr::VRApplicationError_None) return faults_.autoLaunchError;
@@ -142,7 +145,8 @@ vr::EVRApplicationError Applications::LaunchApplication(const char*) {
   return vr::VRApplicationError_NotImplemented;
 }
 vr::EVRApplicationError Applications::LaunchTemplateApplication(const char*, const char*,
-                                                                const vr::AppOverrideKeys_t*, uint32_t) {
+                                                                const vr::AppOverrideKeys_t*,
+                                                                uint32_t) {
   recordUnimplemented("LaunchTemplateApplication");
   return vr::VRApplicationError_NotImplemented;
 }

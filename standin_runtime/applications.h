@@ -18,10 +18,12 @@ class Applications : public vr::IVRApplications {
 
   vr::EVRApplicationError AddApplicationManifest(const char* pchApplicationManifestFullPath,
                                                  bool bTemporary) override;
-  vr::EVRApplicationError RemoveApplicationManifest(const char* pchApplicationManifestFullPath) override;
+  vr::EVRApplicationError RemoveApplicationManifest(
+      const char* pchApplicationManifestFullPath) override;
   bool IsApplicationInstalled(const char* pchAppKey) override;
   uint32_t GetApplicationCount() override;
-  vr::EVRApplicationError GetApplicationKeyByIndex(uint32_t unApplicationIndex, char* pchAppKeyBuffer,
+  vr::EVRApplicationError GetApplicationKeyByIndex(uint32_t unApplicationIndex,
+                                                   char* pchAppKeyBuffer,
                                                    uint32_t unAppKeyBufferLen) override;
   vr::EVRApplicationError GetApplicationKeyByProcessId(uint32_t unProcessId, char* pchAppKeyBuffer,
                                                        uint32_t unAppKeyBufferLen) override;
@@ -45,7 +47,8 @@ class Applications : public vr::IVRApplications {
                                   vr::EVRApplicationError* peError) override;
   uint64_t GetApplicationPropertyUint64(const char* pchAppKey, vr::EVRApplicationProperty eProperty,
                                         vr::EVRApplicationError* peError) override;
-  vr::EVRApplicationError SetApplicationAutoLaunch(const char* pchAppKey, bool bAutoLaunch) override;
+  vr::EVRApplicationError SetApplicationAutoLaunch(const char* pchAppKey,
+                                                   bool bAutoLaunch) override;
   bool GetApplicationAutoLaunch(const char* pchAppKey) override;
   vr::EVRApplicationError SetDefaultApplicationForMimeType(const char* pchAppKey,
                                                            const char* pchMimeType) override;
@@ -56,7 +59,8 @@ class Applications : public vr::IVRApplications {
   uint32_t GetApplicationsThatSupportMimeType(const char* pchMimeType,
                                               char* pchAppKeysThatSupportBuffer,
                                               uint32_t unAppKeysThatSupportBuffer) override;
-  uint32_t GetApplicationLaunchArguments(uint32_t unHandle, char* pchArgs, uint32_t unArgs) override;
+  uint32_t GetApplicationLaunchArguments(uint32_t unHandle, char* pchArgs,
+                                         uint32_t unArgs) override;
   vr::EVRApplicationError GetStartingApplication(char* pchAppKeyBuffer,
                                                  uint32_t unAppKeyBufferLen) override;
   vr::EVRSceneApplicationState GetSceneApplicationState() override;

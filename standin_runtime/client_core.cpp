@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <openvr.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -23,7 +24,8 @@ constexpr const char* kClientCoreVersion = "IVRClientCore_003";
 // The runtime side of the SDK, not in the public header; slot order matters.
 class IVRClientCore {
  public:
-  virtual vr::EVRInitError Init(vr::EVRApplicationType eApplicationType, const char* pStartupInfo) = 0;
+  virtual vr::EVRInitError Init(vr::EVRApplicationType eApplicationType,
+                                const char* pStartupInfo) = 0;
   virtual void Cleanup() = 0;
   virtual vr::EVRInitError IsInterfaceVersionValid(const char* pchInterfaceVersion) = 0;
   virtual void* GetGenericInterface(const char* pchNameAndVersion, vr::EVRInitError* peError) = 0;
@@ -37,8 +39,11 @@ class IVRClientCore {
 
 std::filesystem::path stateDirectoryPath() {
   Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&stateDirectoryPath), &info) == 0 || info.dli_fname == nullptr) {
-    return std::filesystem::current_path() / "state";
+  // A loaded library can always name its own file; if not, better to stop
+  // than to write state somewhere unexpected.
+  if (dladdr(reinterpret_cast<void*>(&stateDirectoryPath), &info) == 0 ||
+      info.dli_fname == nullptr) {
+    std::abort();
   }
   // <root>/bin/linux64/vrclient.so
   const std::filesystem::path library = info.dli_fname;
@@ -49,7 +54,8 @@ class ClientCore final : public IVRClientCore {
  public:
   explicit ClientCore(const std::filesystem::path& statePath) : state_(statePath) {}
 
-  vr::EVRInitError Init(vr::EVRApplicationType eApplicationType, const char* pStartupInfo) override {
+  vr::EVRInitError Init(vr::EVRApplicationType eApplicationType,
+                        const char* pStartupInfo) override {
     state_.record("Init " + std::to_string(eApplicationType) + " " + quoteArgument(pStartupInfo));
     const Faults faults = state_.loadFaults();
     if (faults.initError != vr::VRInitError_None) return faults.initError;
@@ -65,7 +71,8 @@ class ClientCore final : public IVRClientCore {
 
   vr::EVRInitError IsInterfaceVersionValid(const char* pchInterfaceVersion) override {
     state_.record("IsInterfaceVersionValid " + quoteArgument(pchInterfaceVersion));
-    return offers(pchInterfaceVersion) ? vr::VRInitError_None : vr::VRInitError_Init_InterfaceNotFound;
+    return offers(pchInterfaceVersion) ? vr::VRInitError_None
+                                       : vr::VRInitError_Init_InterfaceNotFound;
   }
 
   // IVRSystem is announced (the SDK insists on it) but not modelled: asking
@@ -103,7 +110,9 @@ class ClientCore final : public IVRClientCore {
   }
 
   // Texts handed out must outlive the call; keep each one.
-  const char* cachedText(const std::string& text) { return texts_.emplace(text, text).first->second.c_str(); }
+  const char* cachedText(const std::string& text) {
+    return texts_.emplace(text, text).first->second.c_str();
+  }
 
   StateDirectory state_;
   bool applicationsUnavailable_ = false;
@@ -114,8 +123,8 @@ class ClientCore final : public IVRClientCore {
 }  // namespace
 }  // namespace standin
 
-extern "C" __attribute__((visibility("default"))) void* VRClientCoreFactory(const char* pInterfaceName,
-                                                                            int* pReturnCode) {
+extern "C" __attribute__((visibility("default"))) void* VRClientCoreFactory(
+    const char* pInterfaceName, int* pReturnCode) {
   if (pInterfaceName == nullptr || std::strcmp(pInterfaceName, standin::kClientCoreVersion) != 0) {
     if (pReturnCode) *pReturnCode = vr::VRInitError_Init_InterfaceNotFound;
     return nullptr;

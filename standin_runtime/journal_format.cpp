@@ -3,7 +3,9 @@
 namespace standin {
 namespace {
 
-bool writtenAsIs(unsigned char byte) { return byte > ' ' && byte <= '~' && byte != '"' && byte != '\\'; }
+bool writtenAsIs(unsigned char byte) {
+  return byte > ' ' && byte <= '~' && byte != '"' && byte != '\\';
+}
 
 int hexValue(char digit) {
   if (digit >= '0' && digit <= '9') return digit - '0';

@@ -64,8 +64,7 @@ Faults StateDirectory::loadFaults() const {
 Registry StateDirectory::loadRegistry() const {
   const json stored = readJson(path_ / "registry.json");
   Registry registry;
-  registry.manifests =
-      stored.value("manifests", std::map<std::string, std::vector<std::string>>{});
+  registry.manifests = stored.value("manifests", std::map<std::string, std::vector<std::string>>{});
   registry.autoLaunch = stored.value("autoLaunch", std::map<std::string, bool>{});
   return registry;
 }

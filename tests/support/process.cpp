@@ -43,15 +43,12 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
   dup2(devNull, STDOUT_FILENO);
   switch (errorStream) {
     case ErrorStream::Captured:
-    case ErrorStream::BrokenPipe:
-      dup2(pipeWrite, STDERR_FILENO);
-      break;
-    case ErrorStream::Closed:
-      close(STDERR_FILENO);
-      break;
+    case ErrorStream::BrokenPipe: dup2(pipeWrite, STDERR_FILENO); break;
+    case ErrorStream::Closed: close(STDERR_FILENO); break;
     case ErrorStream::DeviceFull: {
       const int full = open("/dev/full", O_WRONLY);
       dup2(full, STDERR_FILENO);
+      if (full > STDERR_FILENO) close(full);
       break;
     }
   }
@@ -80,7 +77,8 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
   }
   const pid_t pid = fork();
   if (pid < 0) std::abort();
-  if (pid == 0) execChild(argPointers.data(), envPointers.data(), options.errorStream, fds[0], fds[1]);
+  if (pid == 0)
+    execChild(argPointers.data(), envPointers.data(), options.errorStream, fds[0], fds[1]);
   close(fds[1]);
 
   ProcessResult result;

@@ -34,8 +34,7 @@ std::map<std::string, std::string> StandinRuntime::environment() const {
 std::filesystem::path StandinRuntime::writeManifest(const std::string& name,
                                                     const std::string& appKey) const {
   const nlohmann::json manifest = {
-      {"source", "builtin"},
-      {"applications", {{{"app_key", appKey}, {"launch_type", "binary"}}}}};
+      {"source", "builtin"}, {"applications", {{{"app_key", appKey}, {"launch_type", "binary"}}}}};
   const std::filesystem::path path = scratch() / name;
   writeFile(path, manifest.dump());
   return path;
@@ -49,7 +48,8 @@ void StandinRuntime::setFaults(const nlohmann::json& faults) const {
 std::vector<standin::JournalEntry> StandinRuntime::journal() const {
   std::vector<standin::JournalEntry> entries;
   std::ifstream in(stateDir() / "journal.log", std::ios::binary);
-  for (std::string line; std::getline(in, line);) entries.push_back(standin::parseJournalLine(line));
+  for (std::string line; std::getline(in, line);)
+    entries.push_back(standin::parseJournalLine(line));
   return entries;
 }
 

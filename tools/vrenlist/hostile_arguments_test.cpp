@@ -11,8 +11,9 @@ std::string randomPath(std::mt19937& random) {
   static const std::size_t kLengths[] = {1, 2, 17, 255, 4096, 4097, 65536};
   std::uniform_int_distribution<int> pick(0, 9);
   std::uniform_int_distribution<int> byte(1, 255);  // argv cannot carry NUL
-  const std::size_t length =
-      pick(random) < 7 ? kLengths[pick(random) % 7] : std::uniform_int_distribution<std::size_t>(1, 65536)(random);
+  const std::size_t length = pick(random) < 7
+                                 ? kLengths[pick(random) % 7]
+                                 : std::uniform_int_distribution<std::size_t>(1, 65536)(random);
   std::string path(length, '\0');
   for (char& c : path) c = static_cast<char>(byte(random));
   return path;
@@ -20,7 +21,8 @@ std::string randomPath(std::mt19937& random) {
 
 TEST_F(VrenlistTest, RandomBytesReachTheRuntimeUnchanged) {
   std::mt19937 random(20261208);
-  std::vector<std::string> paths = {"\n", "a\nb", "\r\n", "\x1b[31mred", "\xff\xfe", "\xc3\x28", "-"};
+  std::vector<std::string> paths = {"\n",       "a\nb",     "\r\n", "\x1b[31mred",
+                                    "\xff\xfe", "\xc3\x28", "-"};
   while (paths.size() < 300) paths.push_back(randomPath(random));
 
   runtime.setFaults({{"addApplicationManifestError", 107}});  // no file writes per argument

@@ -9,7 +9,8 @@ TEST_F(VrenlistTest, UnwritableStandardErrorChangesNothing) {
   const std::string manifest = runtime.writeManifest("app.vrmanifest", "lumora.corvane").string();
   const Calls oneRun{kInit, addManifest(manifest), kAutoLaunch, kCleanup};
   Calls expected;
-  for (ErrorStream stream : {ErrorStream::Closed, ErrorStream::BrokenPipe, ErrorStream::DeviceFull}) {
+  for (ErrorStream stream :
+       {ErrorStream::Closed, ErrorStream::BrokenPipe, ErrorStream::DeviceFull}) {
     const Outcome outcome = run({manifest}, stream);  // fails on any signal
     EXPECT_EQ(outcome.exitStatus, 0) << static_cast<int>(stream);
     expected.insert(expected.end(), oneRun.begin(), oneRun.end());
@@ -20,7 +21,8 @@ TEST_F(VrenlistTest, UnwritableStandardErrorChangesNothing) {
 
 TEST_F(VrenlistTest, UnwritableStandardErrorKeepsFailureStatus) {
   runtime.setFaults({{"initError", 108}});
-  for (ErrorStream stream : {ErrorStream::Closed, ErrorStream::BrokenPipe, ErrorStream::DeviceFull}) {
+  for (ErrorStream stream :
+       {ErrorStream::Closed, ErrorStream::BrokenPipe, ErrorStream::DeviceFull}) {
     EXPECT_EQ(run({"/opt/app/app.vrmanifest"}, stream).exitStatus, 1) << static_cast<int>(stream);
   }
   EXPECT_EQ(run({}, ErrorStream::BrokenPipe).exitStatus, 2);

@@ -6,8 +6,8 @@ namespace corvane::testing {
 namespace {
 
 TEST_F(VrenlistTest, WrongArgumentCountPrintsOnlyTheUsage) {
-  for (const std::vector<std::string>& arguments :
-       std::vector<std::vector<std::string>>{{}, {"/a.vrmanifest", "/b.vrmanifest"}, {"a", "b", "c"}}) {
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {}, {"/a.vrmanifest", "/b.vrmanifest"}, {"a", "b", "c"}}) {
     const Outcome outcome = run(arguments);
     EXPECT_EQ(outcome.exitStatus, 2);
     EXPECT_EQ(outcome.standardError, kUsage);
@@ -22,8 +22,9 @@ TEST(VrenlistWithoutRuntimeTest, UnreachableRuntimeGivesOneErrorLine) {
                          {"XDG_CONFIG_HOME", (home.path() / "config").string()}};
   const ProcessResult result = runProcess({VRENLIST_PATH, "/tmp/x.vrmanifest"}, options);
   EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_EQ(toolLines(result.standardError), std::vector<std::string>{"[ERROR] VR_Init(Utility) failed: Installation path "
-                                                "could not be located (110)"})
+  EXPECT_EQ(toolLines(result.standardError),
+            std::vector<std::string>{"[ERROR] VR_Init(Utility) failed: Installation path "
+                                     "could not be located (110)"})
       << result.standardError;
 }
 
@@ -32,9 +33,9 @@ TEST_F(VrenlistTest, RegistersPermanentlyAndEnablesAutoLaunch) {
   const Outcome outcome = run({manifest});
 
   EXPECT_EQ(outcome.exitStatus, 0);
-  EXPECT_EQ(outcome.lines, (std::vector<std::string>{
-                               "[INFO] Registered manifest: " + manifest,
-                               "[INFO] Auto-launch enabled for app key: lumora.corvane"}));
+  EXPECT_EQ(outcome.lines,
+            (std::vector<std::string>{"[INFO] Registered manifest: " + manifest,
+                                      "[INFO] Auto-launch enabled for app key: lumora.corvane"}));
   EXPECT_EQ(splitLines(outcome.standardError).size(), 2u) << outcome.standardError;
   EXPECT_EQ(runtime.calls(), (Calls{kInit, addManifest(manifest), kAutoLaunch, kCleanup}));
   const nlohmann::json registry = runtime.registry();
@@ -56,7 +57,8 @@ TEST_F(VrenlistTest, FailedInitialisationReportsTheDescriptionAndNeverShutsDown)
   runtime.setFaults({{"initError", 108}});
   const Outcome outcome = run({"/opt/app/app.vrmanifest"});
   EXPECT_EQ(outcome.exitStatus, 1);
-  EXPECT_EQ(outcome.lines, std::vector<std::string>{"[ERROR] VR_Init(Utility) failed: Hmd Not Found (108)"});
+  EXPECT_EQ(outcome.lines,
+            std::vector<std::string>{"[ERROR] VR_Init(Utility) failed: Hmd Not Found (108)"});
   EXPECT_EQ(runtime.calls(), Calls{kInit});
 }
 
@@ -66,9 +68,12 @@ TEST_F(VrenlistTest, RefusedRegistrationSkipsAutoLaunch) {
   const Outcome outcome = run({manifest});
   EXPECT_EQ(outcome.exitStatus, 1);
   EXPECT_EQ(outcome.lines,
-            std::vector<std::string>{"[ERROR] AddApplicationManifest failed: VRApplicationError_IPCFailed"});
-  EXPECT_EQ(runtime.calls(), (Calls{kInit, addManifest(manifest),
-                                    {"GetApplicationsErrorNameFromEnum", {"105"}}, kCleanup}));
+            std::vector<std::string>{
+                "[ERROR] AddApplicationManifest failed: VRApplicationError_IPCFailed"});
+  EXPECT_EQ(
+      runtime.calls(),
+      (Calls{
+          kInit, addManifest(manifest), {"GetApplicationsErrorNameFromEnum", {"105"}}, kCleanup}));
   EXPECT_FALSE(runtime.registry().contains("manifests"));
 }
 
@@ -76,8 +81,9 @@ TEST_F(VrenlistTest, MissingManifestIsTheRuntimesToRefuse) {
   const std::string missing = (runtime.scratch() / "missing.vrmanifest").string();
   const Outcome outcome = run({missing});
   EXPECT_EQ(outcome.exitStatus, 1);
-  EXPECT_EQ(outcome.lines, std::vector<std::string>{
-                               "[ERROR] AddApplicationManifest failed: VRApplicationError_InvalidManifest"});
+  EXPECT_EQ(outcome.lines,
+            std::vector<std::string>{
+                "[ERROR] AddApplicationManifest failed: VRApplicationError_InvalidManifest"});
 }
 
 TEST_F(VrenlistTest, RefusedAutoLaunchKeepsTheRegistration) {
@@ -88,8 +94,11 @@ TEST_F(VrenlistTest, RefusedAutoLaunchKeepsTheRegistration) {
             (std::vector<std::string>{
                 "[INFO] Registered manifest: " + manifest,
                 "[ERROR] SetApplicationAutoLaunch failed: VRApplicationError_UnknownApplication"}));
-  EXPECT_EQ(runtime.calls(), (Calls{kInit, addManifest(manifest), kAutoLaunch,
-                                    {"GetApplicationsErrorNameFromEnum", {"104"}}, kCleanup}));
+  EXPECT_EQ(runtime.calls(), (Calls{kInit,
+                                    addManifest(manifest),
+                                    kAutoLaunch,
+                                    {"GetApplicationsErrorNameFromEnum", {"104"}},
+                                    kCleanup}));
   EXPECT_EQ(runtime.registry()["manifests"][manifest], nlohmann::json({"other.app"}));
   EXPECT_FALSE(runtime.registry()["autoLaunch"].contains("lumora.corvane"));
 }
@@ -98,8 +107,8 @@ TEST_F(VrenlistTest, MissingApplicationsInterfaceIsReportedNotDereferenced) {
   runtime.setFaults({{"applicationsUnavailable", true}});
   const Outcome outcome = run({"/opt/app/app.vrmanifest"});
   EXPECT_EQ(outcome.exitStatus, 1);
-  EXPECT_EQ(outcome.lines,
-            std::vector<std::string>{"[ERROR] Applications interface unavailable: IVRApplications_007"});
+  EXPECT_EQ(outcome.lines, std::vector<std::string>{
+                               "[ERROR] Applications interface unavailable: IVRApplications_007"});
   EXPECT_EQ(runtime.calls(), (Calls{kInit, kCleanup}));
 }
 
@@ -107,8 +116,9 @@ TEST_F(VrenlistTest, MissingErrorNameGetsAPlaceholder) {
   runtime.setFaults({{"addApplicationManifestError", 299}});  // no such enumerator
   const Outcome outcome = run({"/opt/app/app.vrmanifest"});
   EXPECT_EQ(outcome.exitStatus, 1);
-  EXPECT_EQ(outcome.lines, std::vector<std::string>{
-                               "[ERROR] AddApplicationManifest failed: (no text from the runtime)"});
+  EXPECT_EQ(outcome.lines,
+            std::vector<std::string>{
+                "[ERROR] AddApplicationManifest failed: (no text from the runtime)"});
 }
 
 TEST_F(VrenlistTest, PathReachesTheRuntimeByteForByte) {
@@ -119,7 +129,9 @@ TEST_F(VrenlistTest, PathReachesTheRuntimeByteForByte) {
   const std::vector<std::string> registrable = {
       runtime.writeManifest("with spaces and \"quotes\".vrmanifest", "lumora.corvane").string(),
       runtime.writeManifest("ünïcødé ✓ マニフェスト.vrmanifest", "lumora.corvane").string(),
-      runtime.writeManifest(std::filesystem::relative(deep, scratch) / "app.vrmanifest", "lumora.corvane")
+      runtime
+          .writeManifest(std::filesystem::relative(deep, scratch) / "app.vrmanifest",
+                         "lumora.corvane")
           .string(),
   };
   ASSERT_GT(registrable.back().size(), 3000u);

@@ -15,7 +15,8 @@
 namespace standin {
 inline void PrintTo(const JournalEntry& entry, std::ostream* out) {
   *out << entry.call;
-  for (const std::string& argument : entry.arguments) *out << " " << quoteArgument(argument.c_str());
+  for (const std::string& argument : entry.arguments)
+    *out << " " << quoteArgument(argument.c_str());
 }
 }  // namespace standin
 
