@@ -66,6 +66,17 @@ class LinePrefix {
   std::size_t length_ = 0;
 };
 
+std::size_t lineLength(const LinePrefix& prefix, std::string_view message) {
+  return prefix.view().size() + message.size() + 1;
+}
+
+// Lays the prefix, the message and the newline out in a buffer of lineLength().
+void composeLine(char* out, const LinePrefix& prefix, std::string_view message) {
+  prefix.view().copy(out, prefix.view().size());
+  message.copy(out + prefix.view().size(), message.size());
+  out[lineLength(prefix, message) - 1] = '\n';
+}
+
 }  // namespace
 
 const char* logLevelName(LogLevel level) noexcept {
@@ -93,11 +104,8 @@ void log(LogLevel level, std::string_view message) {
 std::string formatConsoleLine(const std::tm& localTime, int milliseconds, LogLevel level,
                               std::string_view message) {
   const LinePrefix prefix(localTime, milliseconds, level);
-  std::string line;
-  line.reserve(prefix.view().size() + message.size() + 1);
-  line += prefix.view();
-  line += message;
-  line += '\n';
+  std::string line(lineLength(prefix, message), '\0');
+  composeLine(line.data(), prefix, message);
   return line;
 }
 
@@ -123,7 +131,7 @@ void writeConsoleLine(LogLevel level, std::string_view message) {
   // writers on the same standard error, and costs a single system call.
   // Most lines fit on the stack; longer ones take the heap.
   const LinePrefix prefix(tm_buf, ms, level);
-  const std::size_t length = prefix.view().size() + message.size() + 1;
+  const std::size_t length = lineLength(prefix, message);
   char stackLine[512];
   std::string heapLine;
   char* line = stackLine;
@@ -131,9 +139,7 @@ void writeConsoleLine(LogLevel level, std::string_view message) {
     heapLine.resize(length);
     line = heapLine.data();
   }
-  prefix.view().copy(line, prefix.view().size());
-  message.copy(line + prefix.view().size(), message.size());
-  line[length - 1] = '\n';
+  composeLine(line, prefix, message);
 
   std::cerr.fill('0');
   std::cerr.write(line, static_cast<std::streamsize>(length));

@@ -1,6 +1,10 @@
 #include "standin.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+
+#include "process.h"
 
 namespace corvane::testing {
 namespace {
@@ -12,19 +16,17 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
 
 }  // namespace
 
+// The runtime's layout is laid out by the same script people use by hand.
 StandinRuntime::StandinRuntime() {
-  const std::filesystem::path root = dir_.path() / "root";
-  const std::filesystem::path config = dir_.path() / "config";
-  std::filesystem::create_directories(root / "bin" / "linux64");
-  std::filesystem::create_directories(config / "openvr");
   std::filesystem::create_directories(scratch());
-  std::filesystem::create_symlink(STANDIN_LIBRARY_PATH, root / "bin" / "linux64" / "vrclient.so");
-  const nlohmann::json paths = {{"runtime", {root.string()}},
-                                {"config", {(dir_.path() / "runtime-config").string()}},
-                                {"log", {(dir_.path() / "runtime-log").string()}},
-                                {"jsonid", "vrpathreg"},
-                                {"version", 1}};
-  writeFile(config / "openvr" / "openvrpaths.vrpath", paths.dump());
+  ProcessOptions options;
+  options.environment = {{"STANDIN_LIBRARY", STANDIN_LIBRARY_PATH}};
+  const ProcessResult result =
+      runProcess({WITH_STANDIN_RUNTIME_SCRIPT, dir_.path().string(), "/bin/true"}, options);
+  if (result.exitStatus != 0) {
+    std::fprintf(stderr, "stand-in runtime set-up failed: %s", result.standardError.c_str());
+    std::abort();
+  }
 }
 
 std::map<std::string, std::string> StandinRuntime::environment() const {
