@@ -6,6 +6,8 @@
 #include <iostream>
 #include <mutex>
 
+#include "standard_error.h"
+
 namespace corvane::common {
 
 namespace {
@@ -142,10 +144,7 @@ void writeConsoleLine(LogLevel level, std::string_view message) {
   composeLine(line, prefix, message);
 
   std::cerr.fill('0');
-  std::cerr.write(line, static_cast<std::streamsize>(length));
-  // std::cerr flushes after every output (unitbuf) unless someone turned
-  // that off; only then does it need telling.
-  if (!(std::cerr.flags() & std::ios_base::unitbuf)) std::cerr.flush();
+  writeStandardError({line, length});
 }
 
 }  // namespace

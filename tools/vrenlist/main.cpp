@@ -8,6 +8,13 @@
 #include "logger.h"
 #include "standard_streams.h"
 
+#ifdef _WIN32
+#include <optional>
+#include <string>
+
+#include "utf16.h"
+#endif
+
 namespace {
 
 using corvane::common::logError;
@@ -76,13 +83,33 @@ int registerManifest(const char* manifestPath) {
   return kSuccess;
 }
 
+int usage() {
+  std::fprintf(stderr, "usage: vrenlist <absolute-path-to.vrmanifest>\n");
+  return kUsageError;
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
+#ifdef _WIN32
+// The narrow argv of main is in the ANSI code page, which garbles or drops
+// characters outside it. The wide command line is what the user typed, and
+// its UTF-8 form is what the runtime expects.
+int wmain(int argc, wchar_t** argv) {
   protectStandardStreams();
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: vrenlist <absolute-path-to.vrmanifest>\n");
+  if (argc != 2) return usage();
+  const std::optional<std::string> manifestPath = corvane::common::utf8FromUtf16(argv[1]);
+  if (!manifestPath) {
+    // Handing on an altered path could register some other file.
+    logError("Manifest path holds an unpaired UTF-16 surrogate and has no UTF-8 form: ",
+             corvane::common::displayableUtf8(argv[1]));
     return kUsageError;
   }
+  return registerManifest(manifestPath->c_str());
+}
+#else
+int main(int argc, char** argv) {
+  protectStandardStreams();
+  if (argc != 2) return usage();
   return registerManifest(argv[1]);
 }
+#endif
