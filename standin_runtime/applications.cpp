@@ -1,5 +1,6 @@
 #include "applications.h"
 
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -15,7 +16,8 @@ const char* boolText(bool value) { return value ? "true" : "false"; }
 // is not JSON, or declares none.
 std::optional<std::vector<std::string>> readAppKeys(const char* path) {
   if (path == nullptr) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
+  // The SDK's strings are UTF-8; a narrow file name on Windows is not.
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
   if (!in) return std::nullopt;
   const nlohmann::json manifest = nlohmann::json::parse(in, nullptr, /*allow_exceptions=*/false);
   if (!manifest.is_object() || !manifest.contains("applications") ||

@@ -1,9 +1,15 @@
-// The entry point the OpenVR SDK loads: <root>/bin/linux64/vrclient.so
+// The entry point the OpenVR SDK loads: the runtime's vrclient library
 // exports VRClientCoreFactory, whose object the SDK drives through the
-// IVRClientCore interface below. The stand-in keeps its state in
-// <root>/state, next to where it was loaded from.
-#include <dlfcn.h>
+// IVRClientCore interface.
 #include <openvr.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#define STANDIN_EXPORT __declspec(dllexport)
+#else
+#include <dlfcn.h>
+#define STANDIN_EXPORT __attribute__((visibility("default")))
+#endif
 
 #include <cstdlib>
 #include <cstring>
@@ -13,41 +19,41 @@
 #include <string>
 
 #include "applications.h"
+#include "ivr_client_core.h"
 #include "journal_format.h"
 #include "state.h"
 
 namespace standin {
 namespace {
 
-constexpr const char* kClientCoreVersion = "IVRClientCore_003";
-
-// The runtime side of the SDK, not in the public header; slot order matters.
-class IVRClientCore {
- public:
-  virtual vr::EVRInitError Init(vr::EVRApplicationType eApplicationType,
-                                const char* pStartupInfo) = 0;
-  virtual void Cleanup() = 0;
-  virtual vr::EVRInitError IsInterfaceVersionValid(const char* pchInterfaceVersion) = 0;
-  virtual void* GetGenericInterface(const char* pchNameAndVersion, vr::EVRInitError* peError) = 0;
-  virtual bool BIsHmdPresent() = 0;
-  virtual const char* GetEnglishStringForHmdError(vr::EVRInitError eError) = 0;
-  virtual const char* GetIDForVRInitError(vr::EVRInitError eError) = 0;
-
- protected:
-  ~IVRClientCore() = default;
-};
-
+// Where the runtime keeps its state: <root>/state, next to the library the
+// SDK loaded from <root>/bin/linux64/vrclient.so (Linux) or
+// <root>\bin\vrclient_x64.dll (Windows). A loaded library can always name
+// its own file; if not, better to stop than to write state somewhere
+// unexpected.
 std::filesystem::path stateDirectoryPath() {
+#ifdef _WIN32
+  HMODULE self = nullptr;
+  if (!GetModuleHandleExW(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<LPCWSTR>(&stateDirectoryPath), &self)) {
+    std::abort();
+  }
+  std::wstring name(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(self, name.data(), static_cast<DWORD>(name.size()));
+  if (length == 0 || length >= name.size()) std::abort();
+  name.resize(length);
+  const std::filesystem::path bin = std::filesystem::path(name).parent_path();
+#else
   Dl_info info{};
-  // A loaded library can always name its own file; if not, better to stop
-  // than to write state somewhere unexpected.
   if (dladdr(reinterpret_cast<void*>(&stateDirectoryPath), &info) == 0 ||
       info.dli_fname == nullptr) {
     std::abort();
   }
-  // <root>/bin/linux64/vrclient.so
-  const std::filesystem::path library = info.dli_fname;
-  return library.parent_path().parent_path().parent_path() / "state";
+  const std::filesystem::path bin =
+      std::filesystem::path(info.dli_fname).parent_path().parent_path();
+#endif
+  return bin.parent_path() / "state";
 }
 
 class ClientCore final : public IVRClientCore {
@@ -123,8 +129,7 @@ class ClientCore final : public IVRClientCore {
 }  // namespace
 }  // namespace standin
 
-extern "C" __attribute__((visibility("default"))) void* VRClientCoreFactory(
-    const char* pInterfaceName, int* pReturnCode) {
+extern "C" STANDIN_EXPORT void* VRClientCoreFactory(const char* pInterfaceName, int* pReturnCode) {
   if (pInterfaceName == nullptr || std::strcmp(pInterfaceName, standin::kClientCoreVersion) != 0) {
     if (pReturnCode) *pReturnCode = vr::VRInitError_Init_InterfaceNotFound;
     return nullptr;
