@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include "process.h"
 
@@ -14,15 +15,33 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
   out << text;
 }
 
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// %LOCALAPPDATA% of the prefix's one user profile, as with-standin-runtime
+// finds it.
+std::filesystem::path wineLocalAppData() {
+  for (const auto& user : std::filesystem::directory_iterator(winePrefix() / "drive_c/users")) {
+    const std::filesystem::path local = user.path() / "AppData" / "Local";
+    if (std::filesystem::is_directory(local)) return local;
+  }
+  std::fprintf(stderr, "no user profile in the Wine prefix\n");
+  std::abort();
+}
+
 }  // namespace
 
 // The runtime's layout is laid out by the same script people use by hand.
-StandinRuntime::StandinRuntime() {
+StandinRuntime::StandinRuntime(Platform platform) : platform_(platform) {
   std::filesystem::create_directories(scratch());
+  std::vector<std::string> command = {WITH_STANDIN_RUNTIME_SCRIPT};
+  if (platform == Platform::Windows) command.push_back("--windows");
+  command.insert(command.end(), {dir_.path().string(), "/bin/true"});
   ProcessOptions options;
-  options.environment = {{"STANDIN_LIBRARY", STANDIN_LIBRARY_PATH}};
-  const ProcessResult result =
-      runProcess({WITH_STANDIN_RUNTIME_SCRIPT, dir_.path().string(), "/bin/true"}, options);
+  options.environment = {{"STANDIN_LIBRARY", standinLibrary(platform).string()}};
+  const ProcessResult result = runProcess(command, options);
   if (result.exitStatus != 0) {
     std::fprintf(stderr, "stand-in runtime set-up failed: %s", result.standardError.c_str());
     std::abort();
@@ -30,10 +49,11 @@ StandinRuntime::StandinRuntime() {
 }
 
 std::map<std::string, std::string> StandinRuntime::environment() const {
+  if (platform_ == Platform::Windows) return {};
   return {{"HOME", dir_.path().string()}, {"XDG_CONFIG_HOME", (dir_.path() / "config").string()}};
 }
 
-std::filesystem::path StandinRuntime::writeManifest(const std::string& name,
+std::filesystem::path StandinRuntime::writeManifest(const std::filesystem::path& name,
                                                     const std::string& appKey) const {
   const nlohmann::json manifest = {
       {"source", "builtin"}, {"applications", {{{"app_key", appKey}, {"launch_type", "binary"}}}}};
@@ -46,6 +66,26 @@ void StandinRuntime::setFaults(const nlohmann::json& faults) const {
   std::filesystem::create_directories(stateDir());
   writeFile(stateDir() / "faults.json", faults.dump());
 }
+
+std::filesystem::path StandinRuntime::pathRegistry() const {
+  const std::filesystem::path folder = platform_ == Platform::Windows
+                                           ? wineLocalAppData() / "openvr"
+                                           : dir_.path() / "config" / "openvr";
+  return folder / "openvrpaths.vrpath";
+}
+
+std::string StandinRuntime::pathRegistryName() const {
+  if (platform_ == Platform::Linux) return pathRegistry().string();
+  // C:\users\<user>\AppData\Local\openvr\openvrpaths.vrpath
+  const std::filesystem::path drive = winePrefix() / "drive_c";
+  std::string name = "C:\\" + std::filesystem::relative(pathRegistry(), drive).string();
+  for (char& c : name) {
+    if (c == '/') c = '\\';
+  }
+  return name;
+}
+
+void StandinRuntime::unregister() const { std::filesystem::remove(pathRegistry()); }
 
 std::vector<standin::JournalEntry> StandinRuntime::journal() const {
   std::vector<standin::JournalEntry> entries;
@@ -70,5 +110,9 @@ nlohmann::json StandinRuntime::registry() const {
   if (!in) return nlohmann::json::object();
   return nlohmann::json::parse(in, nullptr, false);
 }
+
+std::string StandinRuntime::journalBytes() const { return readFile(stateDir() / "journal.log"); }
+
+std::string StandinRuntime::registryBytes() const { return readFile(stateDir() / "registry.json"); }
 
 }  // namespace corvane::testing

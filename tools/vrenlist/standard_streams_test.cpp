@@ -5,13 +5,15 @@
 namespace corvane::testing {
 namespace {
 
-TEST_F(VrenlistTest, UnwritableStandardErrorChangesNothing) {
-  const std::string manifest = runtime.writeManifest("app.vrmanifest", "lumora.corvane").string();
-  const Calls oneRun{kInit, addManifest(manifest), kAutoLaunch, kCleanup};
+class StandardStreamsTest : public VrenlistTest {};
+
+TEST_P(StandardStreamsTest, UnwritableStandardErrorChangesNothing) {
+  const std::string path = manifest("app.vrmanifest");
+  const Calls oneRun{kInit, addManifest(path), kAutoLaunch, kCleanup};
   Calls expected;
   for (ErrorStream stream :
        {ErrorStream::Closed, ErrorStream::BrokenPipe, ErrorStream::DeviceFull}) {
-    const Outcome outcome = run({manifest}, stream);  // fails on any signal
+    const Outcome outcome = run({path}, stream);  // fails on any signal
     EXPECT_EQ(outcome.exitStatus, 0) << static_cast<int>(stream);
     expected.insert(expected.end(), oneRun.begin(), oneRun.end());
     // Log lines landing in a descriptor the runtime opened would show here.
@@ -19,7 +21,7 @@ TEST_F(VrenlistTest, UnwritableStandardErrorChangesNothing) {
   }
 }
 
-TEST_F(VrenlistTest, UnwritableStandardErrorKeepsFailureStatus) {
+TEST_P(StandardStreamsTest, UnwritableStandardErrorKeepsFailureStatus) {
   runtime.setFaults({{"initError", 108}});
   for (ErrorStream stream :
        {ErrorStream::Closed, ErrorStream::BrokenPipe, ErrorStream::DeviceFull}) {
@@ -27,6 +29,11 @@ TEST_F(VrenlistTest, UnwritableStandardErrorKeepsFailureStatus) {
   }
   EXPECT_EQ(run({}, ErrorStream::BrokenPipe).exitStatus, 2);
 }
+
+INSTANTIATE_TEST_SUITE_P(Linux, StandardStreamsTest, ::testing::Values(Platform::Linux));
+#ifdef VRENLIST_TEST_WINDOWS
+INSTANTIATE_TEST_SUITE_P(Windows, StandardStreamsTest, ::testing::Values(Platform::Windows));
+#endif
 
 }  // namespace
 }  // namespace corvane::testing

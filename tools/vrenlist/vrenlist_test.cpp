@@ -1,11 +1,12 @@
 // The tool as a user meets it: a process, its standard error and its exit
-// status, on every road the runtime's answers can send it down.
+// status, on every road the runtime's answers can send it down, for the
+// Linux build and for the Windows build under Wine.
 #include "vrenlist_test_fixture.h"
 
 namespace corvane::testing {
 namespace {
 
-TEST_F(VrenlistTest, WrongArgumentCountPrintsOnlyTheUsage) {
+TEST_P(VrenlistTest, WrongArgumentCountPrintsOnlyTheUsage) {
   for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
            {}, {"/a.vrmanifest", "/b.vrmanifest"}, {"a", "b", "c"}}) {
     const Outcome outcome = run(arguments);
@@ -15,45 +16,50 @@ TEST_F(VrenlistTest, WrongArgumentCountPrintsOnlyTheUsage) {
   EXPECT_EQ(runtime.journal(), Calls{});
 }
 
-TEST(VrenlistWithoutRuntimeTest, UnreachableRuntimeGivesOneErrorLine) {
-  const TempDir home;  // no runtime registered here
-  ProcessOptions options;
-  options.environment = {{"HOME", home.path().string()},
-                         {"XDG_CONFIG_HOME", (home.path() / "config").string()}};
-  const ProcessResult result = runProcess({VRENLIST_PATH, "/tmp/x.vrmanifest"}, options);
-  EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_EQ(toolLines(result.standardError),
-            std::vector<std::string>{"[ERROR] VR_Init(Utility) failed: Installation path "
-                                     "could not be located (110)"})
-      << result.standardError;
+TEST_P(VrenlistTest, UnreachableRuntimeGivesOneErrorLine) {
+  runtime.unregister();
+  const Outcome outcome = run({"/tmp/x.vrmanifest"});
+  EXPECT_EQ(outcome.exitStatus, 1);
+  EXPECT_EQ(outcome.lines, std::vector<std::string>{"[ERROR] VR_Init(Utility) failed: "
+                                                    "Installation path could not be located (110)"})
+      << outcome.standardError;
+  // The SDK says why on its own line.
+  EXPECT_NE(outcome.standardError.find("Unable to read VR Path Registry from " +
+                                       runtime.pathRegistryName() + "\n"),
+            std::string::npos)
+      << outcome.standardError;
+  EXPECT_EQ(runtime.journal(), Calls{});
 }
 
-TEST_F(VrenlistTest, RegistersPermanentlyAndEnablesAutoLaunch) {
-  const std::string manifest = runtime.writeManifest("app.vrmanifest", "lumora.corvane").string();
-  const Outcome outcome = run({manifest});
+TEST_P(VrenlistTest, RegistersPermanentlyAndEnablesAutoLaunch) {
+  const std::string path = manifest("app.vrmanifest");
+  const Outcome outcome = run({path});
 
   EXPECT_EQ(outcome.exitStatus, 0);
   EXPECT_EQ(outcome.lines,
-            (std::vector<std::string>{"[INFO] Registered manifest: " + manifest,
+            (std::vector<std::string>{"[INFO] Registered manifest: " + path,
                                       "[INFO] Auto-launch enabled for app key: lumora.corvane"}));
   EXPECT_EQ(splitLines(outcome.standardError).size(), 2u) << outcome.standardError;
-  EXPECT_EQ(runtime.calls(), (Calls{kInit, addManifest(manifest), kAutoLaunch, kCleanup}));
-  const nlohmann::json registry = runtime.registry();
-  EXPECT_EQ(registry["manifests"][manifest], nlohmann::json({"lumora.corvane"}));
-  EXPECT_EQ(registry["autoLaunch"]["lumora.corvane"], true);
+  EXPECT_EQ(runtime.calls(), (Calls{kInit, addManifest(path), kAutoLaunch, kCleanup}));
+
+  // Byte for byte what the runtime stores, whichever platform wrote it.
+  const nlohmann::json expected = {{"manifests", {{path, {"lumora.corvane"}}}},
+                                   {"autoLaunch", {{"lumora.corvane", true}}}};
+  EXPECT_EQ(runtime.registryBytes(), expected.dump(2) + "\n");
+  EXPECT_EQ(runtime.journalBytes().find('\r'), std::string::npos);
 }
 
-TEST_F(VrenlistTest, SecondRunRepeatsBothCalls) {
-  const std::string manifest = runtime.writeManifest("app.vrmanifest", "lumora.corvane").string();
-  EXPECT_EQ(run({manifest}).exitStatus, 0);
-  EXPECT_EQ(run({manifest}).exitStatus, 0);
-  const Calls once{kInit, addManifest(manifest), kAutoLaunch, kCleanup};
+TEST_P(VrenlistTest, SecondRunRepeatsBothCalls) {
+  const std::string path = manifest("app.vrmanifest");
+  EXPECT_EQ(run({path}).exitStatus, 0);
+  EXPECT_EQ(run({path}).exitStatus, 0);
+  const Calls once{kInit, addManifest(path), kAutoLaunch, kCleanup};
   Calls twice = once;
   twice.insert(twice.end(), once.begin(), once.end());
   EXPECT_EQ(runtime.calls(), twice);
 }
 
-TEST_F(VrenlistTest, FailedInitialisationReportsTheDescriptionAndNeverShutsDown) {
+TEST_P(VrenlistTest, FailedInitialisationReportsTheDescriptionAndNeverShutsDown) {
   runtime.setFaults({{"initError", 108}});
   const Outcome outcome = run({"/opt/app/app.vrmanifest"});
   EXPECT_EQ(outcome.exitStatus, 1);
@@ -62,48 +68,46 @@ TEST_F(VrenlistTest, FailedInitialisationReportsTheDescriptionAndNeverShutsDown)
   EXPECT_EQ(runtime.calls(), Calls{kInit});
 }
 
-TEST_F(VrenlistTest, RefusedRegistrationSkipsAutoLaunch) {
-  const std::string manifest = runtime.writeManifest("app.vrmanifest", "lumora.corvane").string();
+TEST_P(VrenlistTest, RefusedRegistrationSkipsAutoLaunch) {
+  const std::string path = manifest("app.vrmanifest");
   runtime.setFaults({{"addApplicationManifestError", 105}});
-  const Outcome outcome = run({manifest});
+  const Outcome outcome = run({path});
   EXPECT_EQ(outcome.exitStatus, 1);
   EXPECT_EQ(outcome.lines,
             std::vector<std::string>{
                 "[ERROR] AddApplicationManifest failed: VRApplicationError_IPCFailed"});
   EXPECT_EQ(
       runtime.calls(),
-      (Calls{
-          kInit, addManifest(manifest), {"GetApplicationsErrorNameFromEnum", {"105"}}, kCleanup}));
+      (Calls{kInit, addManifest(path), {"GetApplicationsErrorNameFromEnum", {"105"}}, kCleanup}));
   EXPECT_FALSE(runtime.registry().contains("manifests"));
 }
 
-TEST_F(VrenlistTest, MissingManifestIsTheRuntimesToRefuse) {
-  const std::string missing = (runtime.scratch() / "missing.vrmanifest").string();
-  const Outcome outcome = run({missing});
+TEST_P(VrenlistTest, MissingManifestIsTheRuntimesToRefuse) {
+  const Outcome outcome = run({argument(runtime.scratch() / "missing.vrmanifest")});
   EXPECT_EQ(outcome.exitStatus, 1);
   EXPECT_EQ(outcome.lines,
             std::vector<std::string>{
                 "[ERROR] AddApplicationManifest failed: VRApplicationError_InvalidManifest"});
 }
 
-TEST_F(VrenlistTest, RefusedAutoLaunchKeepsTheRegistration) {
-  const std::string manifest = runtime.writeManifest("other.vrmanifest", "other.app").string();
-  const Outcome outcome = run({manifest});
+TEST_P(VrenlistTest, RefusedAutoLaunchKeepsTheRegistration) {
+  const std::string path = manifest("other.vrmanifest", "other.app");
+  const Outcome outcome = run({path});
   EXPECT_EQ(outcome.exitStatus, 1);
   EXPECT_EQ(outcome.lines,
             (std::vector<std::string>{
-                "[INFO] Registered manifest: " + manifest,
+                "[INFO] Registered manifest: " + path,
                 "[ERROR] SetApplicationAutoLaunch failed: VRApplicationError_UnknownApplication"}));
   EXPECT_EQ(runtime.calls(), (Calls{kInit,
-                                    addManifest(manifest),
+                                    addManifest(path),
                                     kAutoLaunch,
                                     {"GetApplicationsErrorNameFromEnum", {"104"}},
                                     kCleanup}));
-  EXPECT_EQ(runtime.registry()["manifests"][manifest], nlohmann::json({"other.app"}));
+  EXPECT_EQ(runtime.registry()["manifests"][path], nlohmann::json({"other.app"}));
   EXPECT_FALSE(runtime.registry()["autoLaunch"].contains("lumora.corvane"));
 }
 
-TEST_F(VrenlistTest, MissingApplicationsInterfaceIsReportedNotDereferenced) {
+TEST_P(VrenlistTest, MissingApplicationsInterfaceIsReportedNotDereferenced) {
   runtime.setFaults({{"applicationsUnavailable", true}});
   const Outcome outcome = run({"/opt/app/app.vrmanifest"});
   EXPECT_EQ(outcome.exitStatus, 1);
@@ -112,7 +116,7 @@ TEST_F(VrenlistTest, MissingApplicationsInterfaceIsReportedNotDereferenced) {
   EXPECT_EQ(runtime.calls(), (Calls{kInit, kCleanup}));
 }
 
-TEST_F(VrenlistTest, MissingErrorNameGetsAPlaceholder) {
+TEST_P(VrenlistTest, MissingErrorNameGetsAPlaceholder) {
   runtime.setFaults({{"addApplicationManifestError", 299}});  // no such enumerator
   const Outcome outcome = run({"/opt/app/app.vrmanifest"});
   EXPECT_EQ(outcome.exitStatus, 1);
@@ -121,18 +125,14 @@ TEST_F(VrenlistTest, MissingErrorNameGetsAPlaceholder) {
                 "[ERROR] AddApplicationManifest failed: (no text from the runtime)"});
 }
 
-TEST_F(VrenlistTest, PathReachesTheRuntimeByteForByte) {
-  const std::filesystem::path scratch = runtime.scratch();
-  std::filesystem::path deep = scratch;
+TEST_P(VrenlistTest, PathReachesTheRuntimeUnchanged) {
+  std::filesystem::path deep;
   for (int i = 0; i < 12; ++i) deep /= std::string(250, static_cast<char>('a' + i));
-  std::filesystem::create_directories(deep);
+  std::filesystem::create_directories(runtime.scratch() / deep);
   const std::vector<std::string> registrable = {
-      runtime.writeManifest("with spaces and \"quotes\".vrmanifest", "lumora.corvane").string(),
-      runtime.writeManifest("ünïcødé ✓ マニフェスト.vrmanifest", "lumora.corvane").string(),
-      runtime
-          .writeManifest(std::filesystem::relative(deep, scratch) / "app.vrmanifest",
-                         "lumora.corvane")
-          .string(),
+      manifest("with spaces.vrmanifest"),
+      manifest("ünïcødé ✓ マニフェスト 日本 🎮.vrmanifest"),  // Latin, CJK, beyond the BMP
+      manifest(deep / "app.vrmanifest"),
   };
   ASSERT_GT(registrable.back().size(), 3000u);
   for (const std::string& path : registrable) {
@@ -144,13 +144,20 @@ TEST_F(VrenlistTest, PathReachesTheRuntimeByteForByte) {
     EXPECT_TRUE(runtime.registry()["manifests"].contains(path));
   }
 
-  // Not absolute, not there: passed on all the same, and refused by the runtime.
-  for (const std::string& path : {std::string(""), std::string("relative/app.vrmanifest")}) {
-    const Outcome outcome = run({path});
-    EXPECT_EQ(outcome.exitStatus, 1);
+  // Passed on all the same, whatever the runtime makes of them: empty, not
+  // absolute, and double quotes (which no Windows file name holds).
+  for (const std::string& path :
+       {std::string(""), std::string("relative/app.vrmanifest"),
+        argument(runtime.scratch() / "\"quoted\" \\\"twice\\\".vrmanifest")}) {
+    run({path});
     EXPECT_EQ(lastRegistration(), addManifest(path));
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Linux, VrenlistTest, ::testing::Values(Platform::Linux));
+#ifdef VRENLIST_TEST_WINDOWS
+INSTANTIATE_TEST_SUITE_P(Windows, VrenlistTest, ::testing::Values(Platform::Windows));
+#endif
 
 }  // namespace
 }  // namespace corvane::testing

@@ -1,5 +1,6 @@
 // Runs vrenlist as a process against a private stand-in runtime that
-// journals every call.
+// journals every call: the Linux build, and the Windows build under Wine,
+// from the same assertions.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform.h"
 #include "process.h"
 #include "standin.h"
 
@@ -47,23 +49,40 @@ inline std::vector<std::string> toolLines(const std::string& standardError) {
   return lines;
 }
 
-class VrenlistTest : public ::testing::Test {
+// Parameterised over the platform whose build runs; instantiated in
+// vrenlist_test.cpp.
+class VrenlistTest : public ::testing::TestWithParam<Platform> {
  protected:
   struct Outcome {
     int exitStatus;
     std::vector<std::string> lines;  // see toolLines()
-    std::string standardError;
+    std::string standardError;       // with Unix newlines
+    std::string rawStandardError;    // as written
   };
 
-  Outcome run(std::vector<std::string> arguments,
+  Platform platform() const { return GetParam(); }
+
+  // A local file as the tool under test names it.
+  std::string argument(const std::filesystem::path& path) const {
+    return nativePath(platform(), path);
+  }
+
+  // Writes a manifest declaring one application; returns the argument that
+  // names it.
+  std::string manifest(const std::filesystem::path& name,
+                       const std::string& appKey = "lumora.corvane") const {
+    return argument(runtime.writeManifest(name, appKey));
+  }
+
+  Outcome run(const std::vector<std::string>& arguments,
               ErrorStream errorStream = ErrorStream::Captured) const {
-    arguments.insert(arguments.begin(), VRENLIST_PATH);
     ProcessOptions options;
     options.environment = runtime.environment();
     options.errorStream = errorStream;
-    const ProcessResult result = runProcess(arguments, options);
+    const ProcessResult result = runProcess(vrenlistCommand(platform(), arguments), options);
     EXPECT_EQ(result.signal, 0);
-    return {result.exitStatus, toolLines(result.standardError), result.standardError};
+    const std::string standardError = withUnixNewlines(platform(), result.standardError);
+    return {result.exitStatus, toolLines(standardError), standardError, result.standardError};
   }
 
   JournalEntry lastRegistration() const {
@@ -74,7 +93,7 @@ class VrenlistTest : public ::testing::Test {
     return {};
   }
 
-  StandinRuntime runtime;
+  StandinRuntime runtime{GetParam()};
 };
 
 }  // namespace corvane::testing

@@ -1,0 +1,57 @@
+#include "platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace corvane::testing {
+namespace {
+
+std::string requiredEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == '\0') {
+    std::fprintf(stderr, "%s is not set: run the Windows tests under scripts/with-wine-prefix\n",
+                 name);
+    std::abort();
+  }
+  return value;
+}
+
+}  // namespace
+
+std::vector<std::string> vrenlistCommand(Platform platform,
+                                         const std::vector<std::string>& arguments) {
+  std::vector<std::string> command;
+  if (platform == Platform::Linux) {
+    command = {VRENLIST_PATH};
+  } else {
+    command = {requiredEnvironment("WINE"), WINDOWS_VRENLIST_PATH};
+  }
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  return command;
+}
+
+std::filesystem::path standinLibrary(Platform platform) {
+  return platform == Platform::Linux ? STANDIN_LIBRARY_PATH : WINDOWS_STANDIN_LIBRARY_PATH;
+}
+
+std::string nativePath(Platform platform, const std::filesystem::path& path) {
+  if (platform == Platform::Linux) return path.string();
+  std::string windowsPath = "Z:" + path.string();
+  for (char& c : windowsPath) {
+    if (c == '/') c = '\\';
+  }
+  return windowsPath;
+}
+
+std::string withUnixNewlines(Platform platform, std::string text) {
+  if (platform == Platform::Linux) return text;
+  std::string result;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) result += text[i];
+  }
+  return result;
+}
+
+std::filesystem::path winePrefix() { return requiredEnvironment("WINEPREFIX"); }
+
+}  // namespace corvane::testing

@@ -1,0 +1,37 @@
+// The platforms the tool is built for, and how each build runs here: the
+// Linux build directly, the Windows build under Wine (in the prefix that
+// scripts/with-wine-prefix sets up for the test run).
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace corvane::testing {
+
+enum class Platform { Linux, Windows };
+
+inline std::ostream& operator<<(std::ostream& out, Platform platform) {
+  return out << (platform == Platform::Linux ? "Linux" : "Windows");
+}
+
+// The command that runs the platform's vrenlist with these arguments.
+std::vector<std::string> vrenlistCommand(Platform platform,
+                                         const std::vector<std::string>& arguments);
+
+// The platform's stand-in runtime library: vrclient.so or vrclient_x64.dll.
+std::filesystem::path standinLibrary(Platform platform);
+
+// A local file as the platform's programs name it: /tmp/a on Linux,
+// Z:\tmp\a (Wine's drive for the Unix root) on Windows.
+std::string nativePath(Platform platform, const std::filesystem::path& path);
+
+// Standard error as a Linux program would have written it: Windows' C
+// runtime ends lines with "\r\n", which becomes "\n".
+std::string withUnixNewlines(Platform platform, std::string text);
+
+// The Wine prefix of this test run; aborts the test run when there is none.
+std::filesystem::path winePrefix();
+
+}  // namespace corvane::testing
