@@ -23,3 +23,14 @@ build() {
     cmake --build "$dir" -j "$jobs"
   fi
 }
+
+# configure_windows BUILD_DIR [CMAKE_ARGS...]: the Windows x64 cross-build,
+# with MinGW-w64, Debian's openvr.h and an import library made from
+# cmake/windows/openvr_api.def.
+configure_windows() {
+  local dir=$1
+  shift
+  configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/windows/mingw-w64-x86_64.cmake" \
+    -DOpenVR_INCLUDE_DIR=/usr/include/openvr \
+    -DOPENVR_DEF_FILE="$repo/cmake/windows/openvr_api.def" "$@"
+}
