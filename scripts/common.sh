@@ -6,31 +6,27 @@ as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# configure BUILD_DIR [CMAKE_ARGS...]
+# configure PRESET [CMAKE_ARGS...]: the build flags live in CMakePresets.json.
 configure() {
-  local dir=$1
+  local preset=$1
   shift
-  cmake -S "$repo" -B "$dir" -DVRENLIST_WARNINGS_AS_ERRORS=ON "$@" >/dev/null
+  (cd "$repo" && cmake --preset "$preset" "$@" >/dev/null)
 }
 
-# build BUILD_DIR [TARGETS...]
+# build PRESET [TARGETS...]
 build() {
-  local dir=$1
+  local preset=$1
   shift
   if [ $# -gt 0 ]; then
-    cmake --build "$dir" -j "$jobs" --target "$@"
+    (cd "$repo" && cmake --build --preset "$preset" -j "$jobs" --target "$@")
   else
-    cmake --build "$dir" -j "$jobs"
+    (cd "$repo" && cmake --build --preset "$preset" -j "$jobs")
   fi
 }
 
-# configure_windows BUILD_DIR [CMAKE_ARGS...]: the Windows x64 cross-build,
-# with MinGW-w64, Debian's openvr.h and an import library made from
-# cmake/windows/openvr_api.def.
-configure_windows() {
-  local dir=$1
+# run_tests PRESET [CTEST_ARGS...]
+run_tests() {
+  local preset=$1
   shift
-  configure "$dir" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/windows/mingw-w64-x86_64.cmake" \
-    -DOpenVR_INCLUDE_DIR=/usr/include/openvr \
-    -DOPENVR_DEF_FILE="$repo/cmake/windows/openvr_api.def" "$@"
+  (cd "$repo" && ctest --preset "$preset" "$@")
 }
