@@ -1,0 +1,68 @@
+# Documents and packages. On Linux `cpack -G DEB` makes
+# vrenlist_<version>_amd64.deb; in the Windows build `cpack -G ZIP` makes
+# vrenlist-<version>-win64.zip. The package presets in CMakePresets.json and
+# scripts/package run them.
+
+set(CPACK_PACKAGE_NAME vrenlist)
+set(CPACK_PACKAGE_VENDOR "The vrenlist developers")
+set(CPACK_PACKAGE_CONTACT "The vrenlist developers <vrenlist@corvane.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "register a VR application with the OpenVR runtime")
+set(CPACK_PACKAGE_DESCRIPTION
+  "vrenlist adds an application manifest to the OpenVR runtime's permanent list
+of applications and switches auto-launch on for the application key
+lumora.corvane, so that the application starts together with the runtime.
+It is meant for installers and companion applications, and reports what
+happened on standard error and through its exit status.")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+
+set(_docs ${CMAKE_BINARY_DIR}/docs)
+configure_file(${PROJECT_SOURCE_DIR}/docs/vrenlist.1.in ${_docs}/vrenlist.1 @ONLY)
+
+if(WIN32)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/README.txt ${_docs}/README.txt @ONLY)
+  install(FILES ${_docs}/README.txt DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+  # The man page as plain text, made on the (Unix) build machine.
+  find_program(GROFF groff NO_CMAKE_FIND_ROOT_PATH)
+  if(GROFF AND CMAKE_HOST_UNIX)
+    add_custom_command(OUTPUT ${_docs}/vrenlist.txt
+      COMMAND sh -c "'${GROFF}' -man -rcR=1 -rHY=0 -Tascii -P-cbou '${_docs}/vrenlist.1' > '${_docs}/vrenlist.txt'"
+      DEPENDS ${_docs}/vrenlist.1 VERBATIM)
+    add_custom_target(vrenlist_text_manual ALL DEPENDS ${_docs}/vrenlist.txt)
+    install(FILES ${_docs}/vrenlist.txt DESTINATION .)
+  else()
+    message(STATUS "groff not found: the Windows archive will hold no vrenlist.txt")
+  endif()
+  # The SDK's DLL, when the SDK given has one, so that the archive is complete.
+  if(OPENVR_ROOT AND EXISTS "${OPENVR_ROOT}/bin/win64/openvr_api.dll")
+    install(FILES "${OPENVR_ROOT}/bin/win64/openvr_api.dll" DESTINATION .)
+  endif()
+
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME vrenlist-${PROJECT_VERSION}-win64)
+else()
+  # Debian wants its documents compressed, without timestamps (gzip -n).
+  execute_process(COMMAND date -u -R -d "${VRENLIST_RELEASE_DATE}"
+    OUTPUT_VARIABLE VRENLIST_RELEASE_DATE_RFC2822 OUTPUT_STRIP_TRAILING_WHITESPACE)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${_docs}/changelog @ONLY)
+  foreach(document vrenlist.1 changelog)
+    add_custom_command(OUTPUT ${_docs}/${document}.gz
+      COMMAND gzip -9nkf ${_docs}/${document}
+      DEPENDS ${_docs}/${document} VERBATIM)
+    list(APPEND _compressed ${_docs}/${document}.gz)
+  endforeach()
+  add_custom_target(vrenlist_documents ALL DEPENDS ${_compressed})
+  install(FILES ${_docs}/vrenlist.1.gz DESTINATION share/man/man1)
+  install(FILES ${_docs}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/debian/copyright
+    DESTINATION share/doc/vrenlist)
+
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  # Depends: from the binary's own needs (the SDK's library, libstdc++, libc).
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
+
+include(CPack)

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# check_packages.sh: inspects the packages that scripts/package left in
+# dist/, and runs what they hold. Needs the default and windows-x64 builds
+# (build/, build-windows/) for the stand-in runtimes and the loader that
+# stands in for openvr_api.dll; installs nothing into the system.
+set -uo pipefail
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+version=$(sed -n 's/^project(vrenlist VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
+deb=$repo/dist/vrenlist_${version}_amd64.deb
+zip=$repo/dist/vrenlist-${version}-win64.zip
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0 failed=0
+
+check() {  # check WHAT COMMAND...: the command's success is the check's
+  local what=$1
+  shift
+  if "$@" >"$work/out" 2>&1; then
+    echo "ok: $what"
+    passed=$((passed + 1))
+  else
+    echo "FAIL: $what"
+    sed 's/^/    /' "$work/out" | head -40
+    failed=$((failed + 1))
+  fi
+}
+has_line() { grep -qE "$1" "$2"; }  # has_line ERE FILE
+
+echo "--- $deb"
+dpkg-deb -I "$deb" >"$work/info"
+dpkg-deb -c "$deb" | awk '{print $6}' >"$work/files"
+check "control: package and version" has_line "^ Version: $version$" "$work/info"
+for dependency in libopenvr-api1 libstdc\\+\\+6 libc6; do
+  check "Depends names $dependency" has_line "^ Depends: .*$dependency \(" "$work/info"
+done
+for file in ./usr/bin/vrenlist ./usr/share/man/man1/vrenlist.1.gz \
+  ./usr/share/doc/vrenlist/copyright ./usr/share/doc/vrenlist/changelog.gz; do
+  check "holds $file" has_line "^${file//./\\.}$" "$work/files"
+done
+check "lintian: no errors or warnings" lintian --fail-on error,warning "$deb"
+
+dpkg-deb -x "$deb" "$work/deb"
+binary=$work/deb/usr/bin/vrenlist
+check "PIE" sh -c "readelf -d '$binary' | grep -q 'FLAGS_1.*PIE'"
+check "full RELRO" sh -c "readelf -lW '$binary' | grep -q GNU_RELRO && readelf -d '$binary' | grep -q BIND_NOW"
+check "stack protector" sh -c "readelf --dyn-syms -W '$binary' | grep -q __stack_chk_fail"
+check "fortified" sh -c "readelf --dyn-syms -W '$binary' | grep -q '__[a-z]*_chk@'"
+check "stripped" sh -c "! readelf -SW '$binary' | grep -q '\.debug_\|\.symtab'"
+check "the man page renders cleanly" sh -c \
+  "MANWIDTH=80 man --warnings -l '$work/deb/usr/share/man/man1/vrenlist.1.gz' 2>&1 >/dev/null | (! grep .)"
+
+runtime=$work/linux-runtime
+STANDIN_LIBRARY=$repo/build/standin_runtime/vrclient.so "$repo/scripts/with-standin-runtime" \
+  "$runtime" "$binary" "$repo/examples/lumora.vrmanifest" 2>"$work/deb-stderr"
+check "the packaged vrenlist registers (status 0)" test $? -eq 0
+check "... and the runtime got the auto-launch call" \
+  has_line '^SetApplicationAutoLaunch "lumora.corvane" true$' "$runtime/root/state/journal.log"
+
+echo "--- $zip"
+unzip -Z1 "$zip" >"$work/zip-files"
+top=vrenlist-$version-win64
+for file in vrenlist.exe README.txt LICENSE.txt vrenlist.txt; do
+  check "holds $file" has_line "^$top/$file$" "$work/zip-files"
+done
+check "holds no openvr_api.dll of its own" sh -c "! grep -q openvr_api.dll '$work/zip-files'"
+unzip -q "$zip" -d "$work/zip"
+exe=$work/zip/$top/vrenlist.exe
+check "README says where openvr_api.dll comes from" has_line 'bin\\win64\\openvr_api.dll' \
+  "$work/zip/$top/README.txt"
+check "version resource, manifest, ASLR and NX" /usr/bin/python3 "$repo/tests/packaging/check_pe_resources.py" "$exe" "$version"
+check "stripped" sh -c "! x86_64-w64-mingw32-objdump -h '$exe' | grep -q '\.debug_'"
+
+# The zipped .exe on its success road, beside the loader in place of the SDK's DLL.
+cp "$repo/build-windows/tools/vrenlist/openvr_api.dll" "$work/zip/$top/"
+"$repo/scripts/with-wine-prefix" sh -c '
+  mkdir -p "$WINEPREFIX/drive_c/lumora" &&
+  cp "$1/examples/lumora.vrmanifest" "$WINEPREFIX/drive_c/lumora/" &&
+  STANDIN_LIBRARY=$1/build-windows/standin_runtime/vrclient_x64.dll \
+    "$1/scripts/with-standin-runtime" --windows "$2/windows-runtime" \
+    "$WINE" "$3" "C:\\lumora\\lumora.vrmanifest"' check "$repo" "$work" "$exe" 2>"$work/zip-stderr"
+check "the zipped vrenlist.exe registers under Wine (status 0)" test $? -eq 0
+check "... and the runtime got the auto-launch call" has_line \
+  '^SetApplicationAutoLaunch "lumora.corvane" true$' "$work/windows-runtime/root/state/journal.log"
+
+# Given an SDK that has the DLL, the archive carries it.
+sdk=$work/sdk
+mkdir -p "$sdk/bin/win64"
+cp "$repo/build-windows/tools/vrenlist/openvr_api.dll" "$sdk/bin/win64/"
+(cd "$repo" && cmake --preset windows-x64 -B "$work/build-with-sdk" -DOPENVR_ROOT="$sdk" \
+  -DVRENLIST_BUILD_TESTS=OFF -DVRENLIST_BUILD_STANDIN_RUNTIME=OFF >/dev/null &&
+  cmake --build "$work/build-with-sdk" -j "$(nproc)" >/dev/null &&
+  cd "$work/build-with-sdk" && cpack -G ZIP >/dev/null)
+check "with OPENVR_ROOT's DLL, the archive holds openvr_api.dll" sh -c \
+  "unzip -Z1 '$work/build-with-sdk/vrenlist-$version-win64.zip' | grep -qx '$top/openvr_api.dll'"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
