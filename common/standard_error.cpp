@@ -12,28 +12,42 @@ namespace corvane::common {
 namespace {
 
 #ifdef _WIN32
-// True when the line went to a console; false leaves it to std::cerr.
-bool writeToConsole(std::string_view line) {
+// Windows' standard error takes the line itself, in one call. A console gets
+// its UTF-16 form. A file or pipe gets exactly the bytes that the C
+// runtime's text mode would write through std::cerr ("\n" as "\r\n"), but
+// the C runtime would split a line of more than about a kilobyte into
+// several writes. Returns false, leaving the line to std::cerr, only when
+// there is no standard error handle.
+bool writeToWindowsHandle(std::string_view line) {
   const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return false;
   DWORD mode = 0;
-  if (handle == INVALID_HANDLE_VALUE || handle == nullptr || !GetConsoleMode(handle, &mode)) {
-    return false;
-  }
-  const std::wstring wide = utf16FromUtf8(line);
   DWORD written = 0;
-  if (!WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr)) {
-    std::cerr.setstate(std::ios_base::badbit);  // as a failed stream write would
+  BOOL wrote = FALSE;
+  if (GetConsoleMode(handle, &mode)) {
+    const std::wstring wide = utf16FromUtf8(line);
+    wrote = WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  } else {
+    std::string bytes;
+    bytes.reserve(line.size() + 1);
+    for (const char c : line) {
+      if (c == '\n') bytes += '\r';
+      bytes += c;
+    }
+    wrote = WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size();
   }
+  if (!wrote) std::cerr.setstate(std::ios_base::badbit);  // as a failed stream write would
   return true;
 }
 #else
-bool writeToConsole(std::string_view) { return false; }
+bool writeToWindowsHandle(std::string_view) { return false; }
 #endif
 
 }  // namespace
 
 void writeStandardError(std::string_view line) {
-  if (writeToConsole(line)) return;
+  if (writeToWindowsHandle(line)) return;
   std::cerr.write(line.data(), static_cast<std::streamsize>(line.size()));
   // std::cerr flushes after every output (unitbuf) unless someone turned
   // that off; only then does it need telling.
