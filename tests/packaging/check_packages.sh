@@ -72,12 +72,11 @@ check "stripped" sh -c "! x86_64-w64-mingw32-objdump -h '$exe' | grep -q '\.debu
 
 # The zipped .exe on its success road, beside the loader in place of the SDK's DLL.
 cp "$repo/build-windows/tools/vrenlist/openvr_api.dll" "$work/zip/$top/"
-"$repo/scripts/with-wine-prefix" sh -c '
-  mkdir -p "$WINEPREFIX/drive_c/lumora" &&
-  cp "$1/examples/lumora.vrmanifest" "$WINEPREFIX/drive_c/lumora/" &&
-  STANDIN_LIBRARY=$1/build-windows/standin_runtime/vrclient_x64.dll \
-    "$1/scripts/with-standin-runtime" --windows "$2/windows-runtime" \
-    "$WINE" "$3" "C:\\lumora\\lumora.vrmanifest"' check "$repo" "$work" "$exe" 2>"$work/zip-stderr"
+manifest=$repo/examples/lumora.vrmanifest
+STANDIN_LIBRARY=$repo/build-windows/standin_runtime/vrclient_x64.dll \
+  "$repo/scripts/with-wine-prefix" bash -c '"$0" --windows "$1" "$WINE" "$2" "$3"' \
+  "$repo/scripts/with-standin-runtime" "$work/windows-runtime" "$exe" "Z:${manifest//\//\\}" \
+  2>"$work/zip-stderr"
 check "the zipped vrenlist.exe registers under Wine (status 0)" test $? -eq 0
 check "... and the runtime got the auto-launch call" has_line \
   '^SetApplicationAutoLaunch "lumora.corvane" true$' "$work/windows-runtime/root/state/journal.log"

@@ -16,6 +16,13 @@ std::string requiredEnvironment(const char* name) {
   return value;
 }
 
+std::string withBackslashes(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
 }  // namespace
 
 std::vector<std::string> vrenlistCommand(Platform platform,
@@ -36,11 +43,12 @@ std::filesystem::path standinLibrary(Platform platform) {
 
 std::string nativePath(Platform platform, const std::filesystem::path& path) {
   if (platform == Platform::Linux) return path.string();
-  std::string windowsPath = "Z:" + path.string();
-  for (char& c : windowsPath) {
-    if (c == '/') c = '\\';
-  }
-  return windowsPath;
+  return withBackslashes("Z:" + path.string());
+}
+
+std::string windowsDriveCPath(const std::filesystem::path& path) {
+  return withBackslashes("C:/" +
+                         std::filesystem::relative(path, winePrefix() / "drive_c").string());
 }
 
 std::string withUnixNewlines(Platform platform, std::string text) {

@@ -27,6 +27,9 @@ std::filesystem::path standinLibrary(Platform platform);
 // Z:\tmp\a (Wine's drive for the Unix root) on Windows.
 std::string nativePath(Platform platform, const std::filesystem::path& path);
 
+// A file inside the Wine prefix's drive_c as Windows names it: C:\users\...
+std::string windowsDriveCPath(const std::filesystem::path& path);
+
 // Standard error as a Linux program would have written it: Windows' C
 // runtime ends lines with "\r\n", which becomes "\n".
 std::string withUnixNewlines(Platform platform, std::string text);

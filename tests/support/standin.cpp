@@ -75,14 +75,7 @@ std::filesystem::path StandinRuntime::pathRegistry() const {
 }
 
 std::string StandinRuntime::pathRegistryName() const {
-  if (platform_ == Platform::Linux) return pathRegistry().string();
-  // C:\users\<user>\AppData\Local\openvr\openvrpaths.vrpath
-  const std::filesystem::path drive = winePrefix() / "drive_c";
-  std::string name = "C:\\" + std::filesystem::relative(pathRegistry(), drive).string();
-  for (char& c : name) {
-    if (c == '/') c = '\\';
-  }
-  return name;
+  return platform_ == Platform::Linux ? pathRegistry().string() : windowsDriveCPath(pathRegistry());
 }
 
 void StandinRuntime::unregister() const { std::filesystem::remove(pathRegistry()); }

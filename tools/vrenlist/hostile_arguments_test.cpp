@@ -49,7 +49,7 @@ TEST_P(HostileArgumentsTest, RandomBytesReachTheRuntimeUnchanged) {
   EXPECT_EQ(lastRegistration(), addManifest(manifest));
 }
 
-INSTANTIATE_TEST_SUITE_P(Linux, HostileArgumentsTest, ::testing::Values(Platform::Linux));
+VRENLIST_INSTANTIATE_FOR_LINUX(HostileArgumentsTest);
 
 }  // namespace
 }  // namespace corvane::testing

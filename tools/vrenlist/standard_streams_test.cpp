@@ -30,10 +30,7 @@ TEST_P(StandardStreamsTest, UnwritableStandardErrorKeepsFailureStatus) {
   EXPECT_EQ(run({}, ErrorStream::BrokenPipe).exitStatus, 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Linux, StandardStreamsTest, ::testing::Values(Platform::Linux));
-#ifdef VRENLIST_TEST_WINDOWS
-INSTANTIATE_TEST_SUITE_P(Windows, StandardStreamsTest, ::testing::Values(Platform::Windows));
-#endif
+VRENLIST_INSTANTIATE_FOR_EVERY_PLATFORM(StandardStreamsTest);
 
 }  // namespace
 }  // namespace corvane::testing

@@ -154,10 +154,7 @@ TEST_P(VrenlistTest, PathReachesTheRuntimeUnchanged) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Linux, VrenlistTest, ::testing::Values(Platform::Linux));
-#ifdef VRENLIST_TEST_WINDOWS
-INSTANTIATE_TEST_SUITE_P(Windows, VrenlistTest, ::testing::Values(Platform::Windows));
-#endif
+VRENLIST_INSTANTIATE_FOR_EVERY_PLATFORM(VrenlistTest);
 
 }  // namespace
 }  // namespace corvane::testing

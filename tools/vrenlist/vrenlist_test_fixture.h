@@ -49,8 +49,8 @@ inline std::vector<std::string> toolLines(const std::string& standardError) {
   return lines;
 }
 
-// Parameterised over the platform whose build runs; instantiated in
-// vrenlist_test.cpp.
+// Parameterised over the platform whose build runs; each suite instantiates
+// itself with one of the macros at the end.
 class VrenlistTest : public ::testing::TestWithParam<Platform> {
  protected:
   struct Outcome {
@@ -97,3 +97,19 @@ class VrenlistTest : public ::testing::TestWithParam<Platform> {
 };
 
 }  // namespace corvane::testing
+
+// Runs a suite for the Linux build and, when this test build knows a Windows
+// build (VRENLIST_WINDOWS_BUILD_DIR), for that one too. Suites named Linux/*
+// and Windows/* are registered with ctest apart: the Windows ones share one
+// Wine prefix.
+#define VRENLIST_INSTANTIATE_FOR_LINUX(suite) \
+  INSTANTIATE_TEST_SUITE_P(Linux, suite, ::testing::Values(Platform::Linux))
+#ifdef VRENLIST_TEST_WINDOWS
+#define VRENLIST_INSTANTIATE_FOR_WINDOWS(suite) \
+  INSTANTIATE_TEST_SUITE_P(Windows, suite, ::testing::Values(Platform::Windows))
+#else
+#define VRENLIST_INSTANTIATE_FOR_WINDOWS(suite) GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(suite)
+#endif
+#define VRENLIST_INSTANTIATE_FOR_EVERY_PLATFORM(suite) \
+  VRENLIST_INSTANTIATE_FOR_LINUX(suite);               \
+  VRENLIST_INSTANTIATE_FOR_WINDOWS(suite)

@@ -21,7 +21,6 @@ class WindowsPathsTest : public VrenlistTest {
     runtime.writeManifest(folder / "app.vrmanifest", "lumora.corvane");
   }
 };
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(WindowsPathsTest);
 
 // 'text' for a POSIX shell.
 std::string shellQuoted(const std::string& text) {
@@ -77,9 +76,7 @@ TEST_P(WindowsPathsTest, ConsoleShowsThePathAsTyped) {
       << shown;
 }
 
-#ifdef VRENLIST_TEST_WINDOWS
-INSTANTIATE_TEST_SUITE_P(Windows, WindowsPathsTest, ::testing::Values(Platform::Windows));
-#endif
+VRENLIST_INSTANTIATE_FOR_WINDOWS(WindowsPathsTest);
 
 }  // namespace
 }  // namespace corvane::testing
