@@ -88,6 +88,22 @@ vr::EVRApplicationError Applications::AddApplicationManifest(
   return vr::VRApplicationError_None;
 }
 
+// Forgets the manifest and so the app keys it declared; their auto-launch
+// flags stay as they are. A path that is not registered changes nothing.
+vr::EVRApplicationError Applications::RemoveApplicationManifest(
+    const char* pchApplicationManifestFullPath) {
+  state_.record(std::string("RemoveApplicationManifest ") +
+                quoteArgument(pchApplicationManifestFullPath));
+  if (faults_.removeManifestError != vr::VRApplicationError_None)
+    return faults_.removeManifestError;
+  if (pchApplicationManifestFullPath == nullptr) return vr::VRApplicationError_InvalidParameter;
+
+  temporary_.removeManifest(pchApplicationManifestFullPath);
+  Registry registry = state_.loadRegistry();
+  if (registry.removeManifest(pchApplicationManifestFullPath)) state_.saveRegistry(registry);
+  return vr::VRApplicationError_None;
+}
+
 vr::EVRApplicationError Applications::SetApplicationAutoLaunch(const char* pchAppKey,
                                                                bool bAutoLaunch) {
   state_.record(std::string("SetApplicationAutoLaunch ") + quoteArgument(pchAppKey) + " " +
@@ -126,10 +142,6 @@ const char* Applications::GetApplicationsErrorNameFromEnum(vr::EVRApplicationErr
 
 void Applications::recordUnimplemented(const char* method) { state_.record(method); }
 
-vr::EVRApplicationError Applications::RemoveApplicationManifest(const char*) {
-  recordUnimplemented("RemoveApplicationManifest");
-  return vr::VRApplicationError_NotImplemented;
-}
 uint32_t Applications::GetApplicationCount() {
   recordUnimplemented("GetApplicationCount");
   return 0;

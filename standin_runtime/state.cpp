@@ -24,6 +24,8 @@ bool Registry::addManifest(const std::string& path, const std::vector<std::strin
   return true;
 }
 
+bool Registry::removeManifest(const std::string& path) { return manifests.erase(path) > 0; }
+
 bool Registry::setAutoLaunch(const std::string& appKey, bool enabled) {
   const auto [flag, added] = autoLaunch.emplace(appKey, enabled);
   if (added || flag->second == enabled) return added;
@@ -57,6 +59,8 @@ Faults StateDirectory::loadFaults() const {
       static_cast<vr::EVRApplicationError>(faults.value("addApplicationManifestError", 0));
   result.autoLaunchError =
       static_cast<vr::EVRApplicationError>(faults.value("setApplicationAutoLaunchError", 0));
+  result.removeManifestError =
+      static_cast<vr::EVRApplicationError>(faults.value("removeApplicationManifestError", 0));
   result.applicationsUnavailable = faults.value("applicationsUnavailable", false);
   return result;
 }

@@ -19,6 +19,7 @@ struct Faults {
   vr::EVRInitError initError = vr::VRInitError_None;
   vr::EVRApplicationError addManifestError = vr::VRApplicationError_None;
   vr::EVRApplicationError autoLaunchError = vr::VRApplicationError_None;
+  vr::EVRApplicationError removeManifestError = vr::VRApplicationError_None;
   bool applicationsUnavailable = false;
 };
 
@@ -26,8 +27,9 @@ struct Registry {
   std::map<std::string, std::vector<std::string>> manifests;  // path -> its app keys
   std::map<std::string, bool> autoLaunch;                     // app key -> flag
 
-  // Both return whether anything changed.
+  // These return whether anything changed.
   bool addManifest(const std::string& path, const std::vector<std::string>& appKeys);
+  bool removeManifest(const std::string& path);
   bool setAutoLaunch(const std::string& appKey, bool enabled);
   bool provides(std::string_view appKey) const;
 };

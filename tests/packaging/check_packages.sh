@@ -71,7 +71,7 @@ check "version resource, manifest, ASLR and NX" /usr/bin/python3 "$repo/tests/pa
 check "stripped" sh -c "! x86_64-w64-mingw32-objdump -h '$exe' | grep -q '\.debug_'"
 
 # The zipped .exe on its success road, beside the loader in place of the SDK's DLL.
-cp "$repo/build-windows/tools/vrenlist/openvr_api.dll" "$work/zip/$top/"
+cp "$repo/build-windows/bin/openvr_api.dll" "$work/zip/$top/"
 manifest=$repo/examples/lumora.vrmanifest
 STANDIN_LIBRARY=$repo/build-windows/standin_runtime/vrclient_x64.dll \
   "$repo/scripts/with-wine-prefix" bash -c '"$0" --windows "$1" "$WINE" "$2" "$3"' \
@@ -84,7 +84,7 @@ check "... and the runtime got the auto-launch call" has_line \
 # Given an SDK that has the DLL, the archive carries it.
 sdk=$work/sdk
 mkdir -p "$sdk/bin/win64"
-cp "$repo/build-windows/tools/vrenlist/openvr_api.dll" "$sdk/bin/win64/"
+cp "$repo/build-windows/bin/openvr_api.dll" "$sdk/bin/win64/"
 (cd "$repo" && cmake --preset windows-x64 -B "$work/build-with-sdk" -DOPENVR_ROOT="$sdk" \
   -DVRENLIST_BUILD_TESTS=OFF -DVRENLIST_BUILD_STANDIN_RUNTIME=OFF >/dev/null &&
   cmake --build "$work/build-with-sdk" -j "$(nproc)" >/dev/null &&

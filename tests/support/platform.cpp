@@ -25,17 +25,19 @@ std::string withBackslashes(std::string path) {
 
 }  // namespace
 
-std::vector<std::string> vrenlistCommand(Platform platform,
-                                         const std::vector<std::string>& arguments) {
+std::vector<std::string> toolCommand(Platform platform, const std::string& tool,
+                                     const std::vector<std::string>& arguments) {
   std::vector<std::string> command;
   if (platform == Platform::Linux) {
-    command = {VRENLIST_PATH};
+    command = {std::string(TOOLS_BUILD_DIR) + "/" + tool + "/" + tool};
   } else {
-    command = {requiredEnvironment("WINE"), WINDOWS_VRENLIST_PATH};
+    command = {requiredEnvironment("WINE"), std::string(WINDOWS_TOOLS_DIR) + "/" + tool + ".exe"};
   }
   command.insert(command.end(), arguments.begin(), arguments.end());
   return command;
 }
+
+std::filesystem::path windowsInstaller() { return WINDOWS_INSTALLER_PATH; }
 
 std::filesystem::path standinLibrary(Platform platform) {
   return platform == Platform::Linux ? STANDIN_LIBRARY_PATH : WINDOWS_STANDIN_LIBRARY_PATH;

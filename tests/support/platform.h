@@ -16,9 +16,13 @@ inline std::ostream& operator<<(std::ostream& out, Platform platform) {
   return out << (platform == Platform::Linux ? "Linux" : "Windows");
 }
 
-// The command that runs the platform's vrenlist with these arguments.
-std::vector<std::string> vrenlistCommand(Platform platform,
-                                         const std::vector<std::string>& arguments);
+// The command that runs the platform's build of a tool ("vrenlist",
+// "vrdelist") with these arguments.
+std::vector<std::string> toolCommand(Platform platform, const std::string& tool,
+                                     const std::vector<std::string>& arguments);
+
+// The example installer built from the Windows build (a Linux path).
+std::filesystem::path windowsInstaller();
 
 // The platform's stand-in runtime library: vrclient.so or vrclient_x64.dll.
 std::filesystem::path standinLibrary(Platform platform);

@@ -88,6 +88,8 @@ std::vector<standin::JournalEntry> StandinRuntime::journal() const {
   return entries;
 }
 
+void StandinRuntime::clearJournal() const { std::filesystem::remove(stateDir() / "journal.log"); }
+
 std::vector<standin::JournalEntry> StandinRuntime::calls() const {
   std::vector<standin::JournalEntry> entries;
   for (standin::JournalEntry& entry : journal()) {

@@ -40,6 +40,8 @@ class StandinRuntime {
   void unregister() const;
 
   std::vector<standin::JournalEntry> journal() const;
+  // Forgets the calls so far, so that a test can look at what comes next.
+  void clearJournal() const;
   // The journal without the SDK's interface negotiation.
   std::vector<standin::JournalEntry> calls() const;
   nlohmann::json registry() const;

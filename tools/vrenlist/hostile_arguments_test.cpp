@@ -2,7 +2,7 @@
 // exactly what was given, as does the log line.
 #include <random>
 
-#include "vrenlist_test_fixture.h"
+#include "tool_test_fixture.h"
 
 namespace corvane::testing {
 namespace {

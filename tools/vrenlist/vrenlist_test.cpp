@@ -1,7 +1,7 @@
 // The tool as a user meets it: a process, its standard error and its exit
 // status, on every road the runtime's answers can send it down, for the
 // Linux build and for the Windows build under Wine.
-#include "vrenlist_test_fixture.h"
+#include "tool_test_fixture.h"
 
 namespace corvane::testing {
 namespace {

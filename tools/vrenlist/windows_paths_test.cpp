@@ -4,7 +4,7 @@
 #include <iterator>
 #include <regex>
 
-#include "vrenlist_test_fixture.h"
+#include "tool_test_fixture.h"
 
 namespace corvane::testing {
 namespace {
@@ -55,13 +55,26 @@ TEST_P(WindowsPathsTest, TypedPathReachesTheRuntimeAsUtf8) {
       << outcome.rawStandardError;
 }
 
+TEST_P(WindowsPathsTest, VrdelistRemovesTheTypedPath) {
+  installTypedManifest();
+  ASSERT_EQ(run({kTypedPath}).exitStatus, 0);
+  const Outcome outcome = runTool("vrdelist", {kTypedPath});
+  EXPECT_EQ(outcome.exitStatus, 0) << outcome.standardError;
+  EXPECT_EQ(runtime.calls().back(), kCleanup);
+  EXPECT_EQ(runtime.calls().rbegin()[1], removeManifest(kTypedPath));
+  EXPECT_EQ(runtime.registry()["manifests"], nlohmann::json::object());
+  EXPECT_NE(outcome.rawStandardError.find("] [INFO] Removed manifest: " + kTypedPath + "\r\n"),
+            std::string::npos)
+      << outcome.rawStandardError;
+}
+
 TEST_P(WindowsPathsTest, ConsoleShowsThePathAsTyped) {
   installTypedManifest();
   // script(1) runs the tool on a pseudo-terminal, for which Wine makes a
   // console, and records what the terminal is sent.
   const std::filesystem::path typescript = runtime.scratch() / "typescript";
   std::string command;
-  for (const std::string& word : vrenlistCommand(platform(), {kTypedPath})) {
+  for (const std::string& word : toolCommand(platform(), "vrenlist", {kTypedPath})) {
     command += shellQuoted(word) + " ";
   }
   const ProcessResult result = runProcess({"/usr/bin/script", "-qec", command, typescript});

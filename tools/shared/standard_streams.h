@@ -7,4 +7,8 @@
 //   a descriptor the runtime opens later can never be mistaken for them and
 //   receive log lines.
 // No-op where the platform has neither concern (Windows).
+namespace corvane::tools {
+
 void protectStandardStreams();
+
+}  // namespace corvane::tools

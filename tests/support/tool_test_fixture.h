@@ -1,4 +1,4 @@
-// Runs vrenlist as a process against a private stand-in runtime that
+// Runs the tools as processes against a private stand-in runtime that
 // journals every call: the Linux build, and the Windows build under Wine,
 // from the same assertions.
 #pragma once
@@ -8,6 +8,7 @@
 #include <ostream>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform.h"
@@ -32,10 +33,17 @@ inline const std::regex kToolLine(R"(\[\d{2}:\d{2}:\d{2}\.\d{3}\] (\[[A-Z]+\] [^
 
 inline const JournalEntry kInit{"Init", {"4", "null"}};
 inline const JournalEntry kAutoLaunch{"SetApplicationAutoLaunch", {"lumora.corvane", "true"}};
+inline const JournalEntry kAutoLaunchOff{"SetApplicationAutoLaunch", {"lumora.corvane", "false"}};
 inline const JournalEntry kCleanup{"Cleanup", {}};
 
 inline JournalEntry addManifest(const std::string& path) {
   return {"AddApplicationManifest", {path, "false"}};
+}
+inline JournalEntry removeManifest(const std::string& path) {
+  return {"RemoveApplicationManifest", {path}};
+}
+inline JournalEntry errorName(int error) {
+  return {"GetApplicationsErrorNameFromEnum", {std::to_string(error)}};
 }
 
 // The tool's own log lines without their timestamps; lines the SDK prints
@@ -50,9 +58,12 @@ inline std::vector<std::string> toolLines(const std::string& standardError) {
 }
 
 // Parameterised over the platform whose build runs; each suite instantiates
-// itself with one of the macros at the end.
-class VrenlistTest : public ::testing::TestWithParam<Platform> {
+// itself with one of the macros at the end. run() runs the tool the suite
+// is about; runTool() any of them.
+class ToolTest : public ::testing::TestWithParam<Platform> {
  protected:
+  explicit ToolTest(std::string tool) : tool_(std::move(tool)) {}
+
   struct Outcome {
     int exitStatus;
     std::vector<std::string> lines;  // see toolLines()
@@ -76,10 +87,15 @@ class VrenlistTest : public ::testing::TestWithParam<Platform> {
 
   Outcome run(const std::vector<std::string>& arguments,
               ErrorStream errorStream = ErrorStream::Captured) const {
+    return runTool(tool_, arguments, errorStream);
+  }
+
+  Outcome runTool(const std::string& tool, const std::vector<std::string>& arguments,
+                  ErrorStream errorStream = ErrorStream::Captured) const {
     ProcessOptions options;
     options.environment = runtime.environment();
     options.errorStream = errorStream;
-    const ProcessResult result = runProcess(vrenlistCommand(platform(), arguments), options);
+    const ProcessResult result = runProcess(toolCommand(platform(), tool, arguments), options);
     EXPECT_EQ(result.signal, 0);
     const std::string standardError = withUnixNewlines(platform(), result.standardError);
     return {result.exitStatus, toolLines(standardError), standardError, result.standardError};
@@ -93,7 +109,18 @@ class VrenlistTest : public ::testing::TestWithParam<Platform> {
     return {};
   }
 
+  const std::string tool_;
   StandinRuntime runtime{GetParam()};
+};
+
+class VrenlistTest : public ToolTest {
+ protected:
+  VrenlistTest() : ToolTest("vrenlist") {}
+};
+
+class VrdelistTest : public ToolTest {
+ protected:
+  VrdelistTest() : ToolTest("vrdelist") {}
 };
 
 }  // namespace corvane::testing

@@ -8,6 +8,8 @@
 #include <csignal>
 #endif
 
+namespace corvane::tools {
+
 void protectStandardStreams() {
 #ifndef _WIN32
   std::signal(SIGPIPE, SIG_IGN);
@@ -19,3 +21,5 @@ void protectStandardStreams() {
   }
 #endif
 }
+
+}  // namespace corvane::tools

@@ -1,4 +1,4 @@
-// Windows only, run under Wine: an argument holding an unpaired surrogate
+// Windows only, run under Wine: for either tool, an argument holding an unpaired surrogate
 // (which Windows file names may) has no UTF-8 form, so it must never reach
 // the runtime altered. Only a Windows process can pass one: Wine builds
 // command lines from UTF-8.
@@ -15,12 +15,12 @@ struct Outcome {
   std::string standardError;
 };
 
-// Runs vrenlist.exe, which lives beside this test, with the raw command
+// Runs a tool's .exe, which lives beside this test, with the raw command
 // line tail given.
-Outcome runVrenlist(const std::wstring& arguments) {
+Outcome runTool(const wchar_t* tool, const std::wstring& arguments) {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  const std::wstring exe = (std::filesystem::path(self).parent_path() / L"vrenlist.exe").wstring();
+  const std::wstring exe = (std::filesystem::path(self).parent_path() / tool).wstring();
   std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
 
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -54,16 +54,18 @@ Outcome runVrenlist(const std::wstring& arguments) {
 }
 
 TEST(UnpairedSurrogateTest, IsRefusedWithoutContactingTheRuntime) {
-  // No runtime is registered in this prefix: contacting one would end in
-  // status 1 and "VR_Init(Utility) failed".
-  const Outcome outcome = runVrenlist(L"C:\\Users\\Jos\xd800\\app.vrmanifest");
-  EXPECT_EQ(outcome.exitStatus, 2u);
-  EXPECT_NE(outcome.standardError.find(
-                "] [ERROR] Manifest path holds an unpaired UTF-16 surrogate and has no UTF-8 "
-                "form: C:\\Users\\Jos\xef\xbf\xbd\\app.vrmanifest\r\n"),
-            std::string::npos)
-      << outcome.standardError;
-  EXPECT_EQ(outcome.standardError.find("VR_Init"), std::string::npos) << outcome.standardError;
+  for (const wchar_t* tool : {L"vrenlist.exe", L"vrdelist.exe"}) {
+    // No runtime is registered in this prefix: contacting one would end in
+    // status 1 and "VR_Init(Utility) failed".
+    const Outcome outcome = runTool(tool, L"C:\\Users\\Jos\xd800\\app.vrmanifest");
+    EXPECT_EQ(outcome.exitStatus, 2u);
+    EXPECT_NE(outcome.standardError.find(
+                  "] [ERROR] Manifest path holds an unpaired UTF-16 surrogate and has no UTF-8 "
+                  "form: C:\\Users\\Jos\xef\xbf\xbd\\app.vrmanifest\r\n"),
+              std::string::npos)
+        << outcome.standardError;
+    EXPECT_EQ(outcome.standardError.find("VR_Init"), std::string::npos) << outcome.standardError;
+  }
 }
 
 }  // namespace
