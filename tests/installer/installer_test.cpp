@@ -1,1 +1,120 @@
-// placeholder
+// The example installer (examples/installer/lumora.nsi) as its users run
+// it: silently, under Wine, with the tools it carries talking to the
+// Windows stand-in runtime through the loader beside them. Windows only.
+#include <fstream>
+#include <iterator>
+
+#include "tool_test_fixture.h"
+
+namespace corvane::testing {
+namespace {
+
+const std::string kInstallerKey = "HKCU\\Software\\Lumora";
+
+// Text as Windows writes it in UTF-16LE, for finding ASCII in install.log.
+std::string utf16le(const std::string& ascii) {
+  std::string bytes;
+  for (const char c : ascii) bytes.append({c, '\0'});
+  return bytes;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class InstallerTest : public VrenlistTest {
+ protected:
+  // Each test starts with Lumora never installed in the prefix.
+  void SetUp() override {
+    wine({"reg", "delete", kInstallerKey, "/f"});
+    std::filesystem::remove_all(defaultFolder());
+  }
+
+  static std::filesystem::path defaultFolder() {
+    return wineUserProfile() / "AppData/Local/Programs/Lumora";
+  }
+
+  static ProcessResult wine(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command = {std::getenv("WINE")};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return runProcess(command);
+  }
+
+  // Runs the installer silently into folder (its default if empty). /D=
+  // must come last and unquoted, spaces and all, so the command line goes
+  // through cmd as typed.
+  static int install(const std::filesystem::path& folder = {}) {
+    std::string commandLine = nativePath(Platform::Windows, windowsInstaller()) + " /S";
+    if (!folder.empty()) commandLine += " /D=" + windowsDriveCPath(folder);
+    return wine({"cmd", "/c", commandLine}).exitStatus;
+  }
+
+  // The uninstaller copies itself to a temporary folder, starts that copy
+  // and returns at once: wait until every program in the prefix has ended.
+  static void uninstall(const std::filesystem::path& folder) {
+    wine({windowsDriveCPath(folder / "uninstall.exe"), "/S"});
+    runProcess({std::getenv("WINESERVER"), "-w"});
+  }
+
+  static bool installerKeyExists() { return wine({"reg", "query", kInstallerKey}).exitStatus == 0; }
+
+  static std::string manifestIn(const std::filesystem::path& folder) {
+    return windowsDriveCPath(folder / "lumora.vrmanifest");
+  }
+};
+
+TEST_P(InstallerTest, RegistersMovesAndUninstalls) {
+  // A first install, into the per-user default folder.
+  ASSERT_EQ(install(), 0);
+  const std::string first = manifestIn(defaultFolder());
+  EXPECT_EQ(runtime.calls(), (Calls{kInit, addManifest(first), kAutoLaunch, kCleanup}));
+  EXPECT_EQ(runtime.registry()["autoLaunch"]["lumora.corvane"], true);
+  for (const char* file :
+       {"vrenlist.exe", "vrdelist.exe", "openvr_api.dll", "lumora.vrmanifest", "uninstall.exe"}) {
+    EXPECT_TRUE(std::filesystem::exists(defaultFolder() / file)) << file;
+  }
+  EXPECT_TRUE(installerKeyExists());
+
+  // Reinstalled into a folder named with spaces and characters outside
+  // ASCII: the old registration goes before the new one comes.
+  const std::filesystem::path moved = wineUserProfile() / "Programme" / "Lumora José 日本";
+  runtime.clearJournal();
+  ASSERT_EQ(install(moved), 0);
+  const std::string second = manifestIn(moved);
+  EXPECT_EQ(runtime.calls(), (Calls{kInit, kAutoLaunchOff, removeManifest(first), kCleanup, kInit,
+                                    addManifest(second), kAutoLaunch, kCleanup}));
+  EXPECT_EQ(runtime.registry()["manifests"], nlohmann::json({{second, {"lumora.corvane"}}}));
+  EXPECT_EQ(runtime.registry()["autoLaunch"]["lumora.corvane"], true);
+  EXPECT_FALSE(std::filesystem::exists(defaultFolder()));
+
+  // The uninstaller takes the registration back before deleting anything.
+  runtime.clearJournal();
+  uninstall(moved);
+  EXPECT_EQ(runtime.calls(), (Calls{kInit, kAutoLaunchOff, removeManifest(second), kCleanup}));
+  EXPECT_EQ(runtime.registry()["manifests"], nlohmann::json::object());
+  EXPECT_EQ(runtime.registry()["autoLaunch"]["lumora.corvane"], false);
+  EXPECT_FALSE(std::filesystem::exists(moved));
+  EXPECT_FALSE(installerKeyExists());
+}
+
+TEST_P(InstallerTest, WithoutARuntimeTheInstallFinishesWithAWarning) {
+  runtime.unregister();
+  ASSERT_EQ(install(), 0);
+  EXPECT_TRUE(std::filesystem::exists(defaultFolder() / "vrenlist.exe"));
+  EXPECT_TRUE(installerKeyExists());
+  const std::string log = readFile(defaultFolder() / "install.log");
+  EXPECT_NE(log.find(utf16le("Warning: Lumora is not registered with the OpenVR runtime: ")),
+            std::string::npos);
+  EXPECT_NE(log.find(utf16le("VR_Init(Utility) failed: Installation path could not be located")),
+            std::string::npos);
+
+  uninstall(defaultFolder());
+  EXPECT_FALSE(std::filesystem::exists(defaultFolder()));
+  EXPECT_FALSE(installerKeyExists());
+}
+
+VRENLIST_INSTANTIATE_FOR_WINDOWS(InstallerTest);
+
+}  // namespace
+}  // namespace corvane::testing

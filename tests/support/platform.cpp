@@ -64,4 +64,12 @@ std::string withUnixNewlines(Platform platform, std::string text) {
 
 std::filesystem::path winePrefix() { return requiredEnvironment("WINEPREFIX"); }
 
+std::filesystem::path wineUserProfile() {
+  for (const auto& user : std::filesystem::directory_iterator(winePrefix() / "drive_c/users")) {
+    if (user.path().filename() != "Public") return user.path();
+  }
+  std::fprintf(stderr, "no user profile in the Wine prefix\n");
+  std::abort();
+}
+
 }  // namespace corvane::testing

@@ -41,4 +41,7 @@ std::string withUnixNewlines(Platform platform, std::string text);
 // The Wine prefix of this test run; aborts the test run when there is none.
 std::filesystem::path winePrefix();
 
+// The prefix's one user profile (C:\users\<name>).
+std::filesystem::path wineUserProfile();
+
 }  // namespace corvane::testing

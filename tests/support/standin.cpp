@@ -20,17 +20,6 @@ std::string readFile(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// %LOCALAPPDATA% of the prefix's one user profile, as with-standin-runtime
-// finds it.
-std::filesystem::path wineLocalAppData() {
-  for (const auto& user : std::filesystem::directory_iterator(winePrefix() / "drive_c/users")) {
-    const std::filesystem::path local = user.path() / "AppData" / "Local";
-    if (std::filesystem::is_directory(local)) return local;
-  }
-  std::fprintf(stderr, "no user profile in the Wine prefix\n");
-  std::abort();
-}
-
 }  // namespace
 
 // The runtime's layout is laid out by the same script people use by hand.
@@ -69,7 +58,7 @@ void StandinRuntime::setFaults(const nlohmann::json& faults) const {
 
 std::filesystem::path StandinRuntime::pathRegistry() const {
   const std::filesystem::path folder = platform_ == Platform::Windows
-                                           ? wineLocalAppData() / "openvr"
+                                           ? wineUserProfile() / "AppData" / "Local" / "openvr"
                                            : dir_.path() / "config" / "openvr";
   return folder / "openvrpaths.vrpath";
 }
