@@ -1,6 +1,6 @@
 """Prints the benchmark table from the files scripts/bench leaves in DIR:
-logger.json (Google Benchmark), runs.json (hyperfine), vrenlist.rss and
-bare.rss (peak resident set sizes in KiB, one run a line)."""
+logger.json (Google Benchmark), runs.json (hyperfine), and vrenlist.rss,
+vrdelist.rss and bare.rss (peak resident set sizes in KiB, one run a line)."""
 import json
 import statistics
 import sys
@@ -42,11 +42,14 @@ rows.append(("dropped below threshold, through ILogger", "%.2f ns" % ns("dropped
 rows.append(("composed, then dropped (front-end)", "%.0f ns" % ns("composedThenDropped", 1), ""))
 
 runs = {r["command"]: r for r in json.loads((out / "runs.json").read_text())["results"]}
-tool, bare = runs["vrenlist"], runs["bare"]
-rows.append(("vrenlist whole run (success road)",
-             "%.2f ms mean, %.2f ms median" % (tool["mean"] * 1e3, tool["median"] * 1e3),
-             "vrenlist/bare %.3f (mean), %.3f (median)" % (tool["mean"] / bare["mean"],
-                                                          tool["median"] / bare["median"])))
+bare = runs["bare"]
+for name, label in (("vrenlist", "vrenlist whole run (success road, store unchanged)"),
+                    ("vrdelist", "vrdelist whole run (success road, store unchanged)"),
+                    ("undo", "vrdelist undoing a fresh registration")):
+    tool = runs[name]
+    rows.append((label, "%.2f ms mean, %.2f ms median" % (tool["mean"] * 1e3, tool["median"] * 1e3),
+                 "/bare %.3f (mean), %.3f (median)" % (tool["mean"] / bare["mean"],
+                                                       tool["median"] / bare["median"])))
 rows.append(("bare VR_Init + VR_Shutdown", "%.2f ms mean, %.2f ms median" % (bare["mean"] * 1e3,
                                                                              bare["median"] * 1e3), ""))
 
@@ -55,9 +58,11 @@ def peak(name):
     return statistics.median(int(line) for line in (out / (name + ".rss")).read_text().split())
 
 
-tool_rss, bare_rss = peak("vrenlist"), peak("bare")
-rows.append(("peak memory, vrenlist / bare", "%d KiB / %d KiB" % (tool_rss, bare_rss),
-             "difference %+d KiB" % (tool_rss - bare_rss)))
+bare_rss = peak("bare")
+for name in ("vrenlist", "vrdelist"):
+    tool_rss = peak(name)
+    rows.append(("peak memory, %s / bare" % name, "%d KiB / %d KiB" % (tool_rss, bare_rss),
+                 "difference %+d KiB" % (tool_rss - bare_rss)))
 
 width = [max(len(r[i]) for r in rows) for i in range(3)]
 print("| %s | %s | %s |" % ("measure".ljust(width[0]), "value".ljust(width[1]), "ratio".ljust(width[2])))

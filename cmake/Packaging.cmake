@@ -11,29 +11,40 @@ set(CPACK_PACKAGE_DESCRIPTION
   "vrenlist adds an application manifest to the OpenVR runtime's permanent list
 of applications and switches auto-launch on for the application key
 lumora.corvane, so that the application starts together with the runtime.
-It is meant for installers and companion applications, and reports what
-happened on standard error and through its exit status.")
+vrdelist undoes it, for an uninstall or a move. They are meant for
+installers and companion applications, and report what happened on
+standard error and through their exit status.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
 set(_docs ${CMAKE_BINARY_DIR}/docs)
-configure_file(${PROJECT_SOURCE_DIR}/docs/vrenlist.1.in ${_docs}/vrenlist.1 @ONLY)
+set(_manuals vrenlist vrdelist)
+foreach(tool ${_manuals})
+  configure_file(${PROJECT_SOURCE_DIR}/docs/${tool}.1.in ${_docs}/${tool}.1 @ONLY)
+endforeach()
 
 if(WIN32)
   configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/README.txt ${_docs}/README.txt @ONLY)
   install(FILES ${_docs}/README.txt DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
-  # The man page as plain text, made on the (Unix) build machine.
+  # The man pages as plain text, made on the (Unix) build machine.
   find_program(GROFF groff NO_CMAKE_FIND_ROOT_PATH)
   if(GROFF AND CMAKE_HOST_UNIX)
-    add_custom_command(OUTPUT ${_docs}/vrenlist.txt
-      COMMAND sh -c "'${GROFF}' -man -rcR=1 -rHY=0 -Tascii -P-cbou '${_docs}/vrenlist.1' > '${_docs}/vrenlist.txt'"
-      DEPENDS ${_docs}/vrenlist.1 VERBATIM)
-    add_custom_target(vrenlist_text_manual ALL DEPENDS ${_docs}/vrenlist.txt)
-    install(FILES ${_docs}/vrenlist.txt DESTINATION .)
+    foreach(tool ${_manuals})
+      add_custom_command(OUTPUT ${_docs}/${tool}.txt
+        COMMAND sh -c "'${GROFF}' -man -rcR=1 -rHY=0 -Tascii -P-cbou '${_docs}/${tool}.1' > '${_docs}/${tool}.txt'"
+        DEPENDS ${_docs}/${tool}.1 VERBATIM)
+      list(APPEND _text_manuals ${_docs}/${tool}.txt)
+    endforeach()
+    add_custom_target(text_manuals ALL DEPENDS ${_text_manuals})
+    install(FILES ${_text_manuals} DESTINATION .)
   else()
-    message(STATUS "groff not found: the Windows archive will hold no vrenlist.txt")
+    message(STATUS "groff not found: the Windows archive will hold no manuals")
   endif()
+  # The example installer, laid out as in the source so that it finds the
+  # manifest; built from the archive's folder with -DTOOLS_DIR=..\..
+  install(FILES ${PROJECT_SOURCE_DIR}/examples/installer/lumora.nsi DESTINATION examples/installer)
+  install(FILES ${PROJECT_SOURCE_DIR}/examples/lumora.vrmanifest DESTINATION examples)
   # The SDK's DLL, when the SDK given has one, so that the archive is complete.
   if(OPENVR_ROOT AND EXISTS "${OPENVR_ROOT}/bin/win64/openvr_api.dll")
     install(FILES "${OPENVR_ROOT}/bin/win64/openvr_api.dll" DESTINATION .)
@@ -46,14 +57,14 @@ else()
   execute_process(COMMAND date -u -R -d "${VRENLIST_RELEASE_DATE}"
     OUTPUT_VARIABLE VRENLIST_RELEASE_DATE_RFC2822 OUTPUT_STRIP_TRAILING_WHITESPACE)
   configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${_docs}/changelog @ONLY)
-  foreach(document vrenlist.1 changelog)
+  foreach(document vrenlist.1 vrdelist.1 changelog)
     add_custom_command(OUTPUT ${_docs}/${document}.gz
       COMMAND gzip -9nkf ${_docs}/${document}
       DEPENDS ${_docs}/${document} VERBATIM)
     list(APPEND _compressed ${_docs}/${document}.gz)
   endforeach()
   add_custom_target(vrenlist_documents ALL DEPENDS ${_compressed})
-  install(FILES ${_docs}/vrenlist.1.gz DESTINATION share/man/man1)
+  install(FILES ${_docs}/vrenlist.1.gz ${_docs}/vrdelist.1.gz DESTINATION share/man/man1)
   install(FILES ${_docs}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/debian/copyright
     DESTINATION share/doc/vrenlist)
 

@@ -33,53 +33,67 @@ check "control: package and version" has_line "^ Version: $version$" "$work/info
 for dependency in libopenvr-api1 libstdc\\+\\+6 libc6; do
   check "Depends names $dependency" has_line "^ Depends: .*$dependency \(" "$work/info"
 done
-for file in ./usr/bin/vrenlist ./usr/share/man/man1/vrenlist.1.gz \
-  ./usr/share/doc/vrenlist/copyright ./usr/share/doc/vrenlist/changelog.gz; do
+for file in ./usr/bin/vrenlist ./usr/bin/vrdelist ./usr/share/man/man1/vrenlist.1.gz \
+  ./usr/share/man/man1/vrdelist.1.gz ./usr/share/doc/vrenlist/copyright \
+  ./usr/share/doc/vrenlist/changelog.gz; do
   check "holds $file" has_line "^${file//./\\.}$" "$work/files"
 done
 check "lintian: no errors or warnings" lintian --fail-on error,warning "$deb"
 
 dpkg-deb -x "$deb" "$work/deb"
-binary=$work/deb/usr/bin/vrenlist
-check "PIE" sh -c "readelf -d '$binary' | grep -q 'FLAGS_1.*PIE'"
-check "full RELRO" sh -c "readelf -lW '$binary' | grep -q GNU_RELRO && readelf -d '$binary' | grep -q BIND_NOW"
-check "stack protector" sh -c "readelf --dyn-syms -W '$binary' | grep -q __stack_chk_fail"
-check "fortified" sh -c "readelf --dyn-syms -W '$binary' | grep -q '__[a-z]*_chk@'"
-check "stripped" sh -c "! readelf -SW '$binary' | grep -q '\.debug_\|\.symtab'"
-check "the man page renders cleanly" sh -c \
-  "MANWIDTH=80 man --warnings -l '$work/deb/usr/share/man/man1/vrenlist.1.gz' 2>&1 >/dev/null | (! grep .)"
+for tool in vrenlist vrdelist; do
+  binary=$work/deb/usr/bin/$tool
+  check "$tool: PIE" sh -c "readelf -d '$binary' | grep -q 'FLAGS_1.*PIE'"
+  check "$tool: full RELRO" sh -c "readelf -lW '$binary' | grep -q GNU_RELRO && readelf -d '$binary' | grep -q BIND_NOW"
+  check "$tool: stack protector" sh -c "readelf --dyn-syms -W '$binary' | grep -q __stack_chk_fail"
+  check "$tool: fortified" sh -c "readelf --dyn-syms -W '$binary' | grep -q '__[a-z]*_chk@'"
+  check "$tool: stripped" sh -c "! readelf -SW '$binary' | grep -q '\.debug_\|\.symtab'"
+  check "$tool: the man page renders cleanly" sh -c \
+    "MANWIDTH=80 man --warnings -l '$work/deb/usr/share/man/man1/$tool.1.gz' 2>&1 >/dev/null | (! grep .)"
+done
 
+# The packaged tools' round trip: registered, then removed again.
 runtime=$work/linux-runtime
 STANDIN_LIBRARY=$repo/build/standin_runtime/vrclient.so "$repo/scripts/with-standin-runtime" \
-  "$runtime" "$binary" "$repo/examples/lumora.vrmanifest" 2>"$work/deb-stderr"
-check "the packaged vrenlist registers (status 0)" test $? -eq 0
-check "... and the runtime got the auto-launch call" \
-  has_line '^SetApplicationAutoLaunch "lumora.corvane" true$' "$runtime/root/state/journal.log"
+  "$runtime" sh -c '"$1/vrenlist" "$2" && "$1/vrdelist" "$2"' sh "$work/deb/usr/bin" \
+  "$repo/examples/lumora.vrmanifest" 2>"$work/deb-stderr"
+check "the packaged vrenlist and vrdelist succeed (status 0)" test $? -eq 0
+check "... and the runtime got both auto-launch calls" has_line \
+  '^SetApplicationAutoLaunch "lumora.corvane" true$' "$runtime/root/state/journal.log"
+check "... and the removal" has_line '^RemoveApplicationManifest ' "$runtime/root/state/journal.log"
 
 echo "--- $zip"
 unzip -Z1 "$zip" >"$work/zip-files"
 top=vrenlist-$version-win64
-for file in vrenlist.exe README.txt LICENSE.txt vrenlist.txt; do
+for file in vrenlist.exe vrdelist.exe README.txt LICENSE.txt vrenlist.txt vrdelist.txt \
+  examples/installer/lumora.nsi examples/lumora.vrmanifest; do
   check "holds $file" has_line "^$top/$file$" "$work/zip-files"
 done
 check "holds no openvr_api.dll of its own" sh -c "! grep -q openvr_api.dll '$work/zip-files'"
 unzip -q "$zip" -d "$work/zip"
-exe=$work/zip/$top/vrenlist.exe
 check "README says where openvr_api.dll comes from" has_line 'bin\\win64\\openvr_api.dll' \
   "$work/zip/$top/README.txt"
-check "version resource, manifest, ASLR and NX" /usr/bin/python3 "$repo/tests/packaging/check_pe_resources.py" "$exe" "$version"
-check "stripped" sh -c "! x86_64-w64-mingw32-objdump -h '$exe' | grep -q '\.debug_'"
+for tool in vrenlist vrdelist; do
+  exe=$work/zip/$top/$tool.exe
+  check "$tool.exe: version resource, manifest, ASLR and NX" \
+    /usr/bin/python3 "$repo/tests/packaging/check_pe_resources.py" "$exe" "$version"
+  check "$tool.exe: stripped" sh -c "! x86_64-w64-mingw32-objdump -h '$exe' | grep -q '\.debug_'"
+done
 
-# The zipped .exe on its success road, beside the loader in place of the SDK's DLL.
+# The zipped tools' round trip under Wine, beside the loader in place of the SDK's DLL.
 cp "$repo/build-windows/bin/openvr_api.dll" "$work/zip/$top/"
-manifest=$repo/examples/lumora.vrmanifest
-STANDIN_LIBRARY=$repo/build-windows/standin_runtime/vrclient_x64.dll \
-  "$repo/scripts/with-wine-prefix" bash -c '"$0" --windows "$1" "$WINE" "$2" "$3"' \
-  "$repo/scripts/with-standin-runtime" "$work/windows-runtime" "$exe" "Z:${manifest//\//\\}" \
-  2>"$work/zip-stderr"
-check "the zipped vrenlist.exe registers under Wine (status 0)" test $? -eq 0
+manifest=Z:${repo//\//\\}\\examples\\lumora.vrmanifest
+cat >"$work/round-trip.sh" <<'SCRIPT'
+"$WINE" "$1/vrenlist.exe" "$2" && "$WINE" "$1/vrdelist.exe" "$2"
+SCRIPT
+STANDIN_LIBRARY=$repo/build-windows/standin_runtime/vrclient_x64.dll "$repo/scripts/with-wine-prefix" \
+  "$repo/scripts/with-standin-runtime" --windows "$work/windows-runtime" \
+  bash "$work/round-trip.sh" "$work/zip/$top" "$manifest" 2>"$work/zip-stderr"
+check "the zipped vrenlist.exe and vrdelist.exe succeed under Wine (status 0)" test $? -eq 0
 check "... and the runtime got the auto-launch call" has_line \
   '^SetApplicationAutoLaunch "lumora.corvane" true$' "$work/windows-runtime/root/state/journal.log"
+check "... and the removal" has_line '^RemoveApplicationManifest ' \
+  "$work/windows-runtime/root/state/journal.log"
 
 # Given an SDK that has the DLL, the archive carries it.
 sdk=$work/sdk

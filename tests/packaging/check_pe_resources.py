@@ -1,12 +1,15 @@
 #!/usr/bin/python3
-"""check_pe_resources.py EXE VERSION: the Windows executable carries its
+"""check_pe_resources.py EXE VERSION: a tool's Windows executable carries its
 version information and application manifest, and keeps ASLR, high-entropy
 addresses and NX on."""
 import sys
 
+from pathlib import Path
+
 import pefile
 
 exe, version = sys.argv[1], sys.argv[2]
+tool = Path(exe).stem
 pe = pefile.PE(exe)
 results = []
 
@@ -29,7 +32,8 @@ check([fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF,
        fixed.FileVersionLS >> 16, fixed.FileVersionLS & 0xFFFF] == quad,
       "the numeric file version is " + ".".join(map(str, quad)))
 check(strings.get("ProductName") == "vrenlist", "ProductName")
-check(strings.get("OriginalFilename") == "vrenlist.exe", "OriginalFilename")
+check(strings.get("OriginalFilename") == tool + ".exe", "OriginalFilename")
+check(strings.get("InternalName") == tool, "InternalName")
 check(bool(strings.get("FileDescription")), "FileDescription")
 check("MIT" in strings.get("LegalCopyright", ""), "LegalCopyright")
 
