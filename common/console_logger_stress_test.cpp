@@ -1,5 +1,6 @@
 // Many threads, more than there are cores, logging into a real pipe on
-// descriptor 2: every line must arrive whole, in order per thread, none lost.
+// descriptor 2: every line must arrive whole, in order per thread, none lost,
+// and in the order of their timestamps (the clock is read under the lock).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "logger.h"
+#include "time_of_day.h"
 
 namespace corvane::common {
 namespace {
@@ -83,6 +85,7 @@ TEST(ConsoleLoggerStressTest, EveryLineArrivesWholeAndInOrder) {
   std::vector<int> nextLine(kThreads, 0);
   std::size_t start = 0;
   int lines = 0;
+  long long previousStamp = -1;
   while (start < received.size()) {
     const std::size_t end = received.find('\n', start);
     ASSERT_NE(end, std::string::npos) << "unterminated last line";
@@ -94,6 +97,11 @@ TEST(ConsoleLoggerStressTest, EveryLineArrivesWholeAndInOrder) {
     ASSERT_LT(thread, kThreads);
     ASSERT_EQ(std::stoi(match[2]), nextLine[thread]) << line;
     ASSERT_EQ(match[3].length(), static_cast<std::size_t>(thread * 7)) << line;
+    const long long stamp = testing::stampedMillisecondsOfDay(line);
+    if (stamp < previousStamp) {  // only midnight may turn the clock back
+      ASSERT_GT(previousStamp - stamp, testing::kMillisecondsPerDay / 2) << line;
+    }
+    previousStamp = stamp;
     ++nextLine[thread];
     ++lines;
   }

@@ -1,12 +1,20 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "logger.h"
+#include "time_of_day.h"
 
 namespace corvane::common {
 namespace {
@@ -118,6 +126,70 @@ TEST_F(ConsoleLoggerTest, ProcessLoggerWritesComposedMessages) {
   std::smatch match;
   ASSERT_TRUE(std::regex_match(written[0], match, kLinePattern)) << written[0];
   EXPECT_EQ(match[3], "Registered manifest: /opt/app/app.vrmanifest");
+}
+
+// Sets TZ for the scope of a test, and makes the C library read it again.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char* zone) {
+    if (const char* current = std::getenv("TZ")) saved_ = current;
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~ScopedTimeZone() {
+    if (saved_) {
+      setenv("TZ", saved_->c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+// Zones far from UTC and off the whole hour, where UTC, a wrong offset or a
+// millisecond count of the wrong unit cannot pass for the local time.
+TEST_F(ConsoleLoggerTest, StampsTheLocalTimeOfDayToTheMillisecond) {
+  const struct {
+    const char* zone;
+    int minutesEastOfUtc;
+  } zones[] = {{"Asia/Kathmandu", 5 * 60 + 45}, {"<-0930>9:30", -(9 * 60 + 30)}};
+  for (const auto& [zone, offset] : zones) {
+    const ScopedTimeZone timeZone(zone);
+    captured.str("");
+    const auto before = std::chrono::system_clock::now();
+    logger.log(LogLevel::Info, "now");
+    const auto after = std::chrono::system_clock::now();
+    const long long stamped = testing::stampedMillisecondsOfDay(captured.str());
+    EXPECT_TRUE(testing::betweenTimesOfDay(stamped, testing::millisecondsOfDay(before, offset),
+                                           testing::millisecondsOfDay(after, offset)))
+        << zone << ": " << captured.str();
+  }
+}
+
+// A stream that buffers (std::cerr without unitbuf, onto a file) must still
+// hold each line in the file by the time log() returns.
+TEST(ConsoleLoggerFlushTest, LineIsInTheFileWhenLogReturns) {
+  char path[] = "/tmp/console-logger-flush-XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  std::filebuf file;
+  ASSERT_TRUE(file.open(path, std::ios::out | std::ios::trunc));
+  std::streambuf* const saved = std::cerr.rdbuf(&file);
+  const std::ios_base::fmtflags savedFlags = std::cerr.flags();
+  std::cerr.unsetf(std::ios_base::unitbuf);
+
+  ConsoleLogger().log(LogLevel::Warn, "flushed at once");
+  std::ifstream in(path, std::ios::binary);
+  const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+
+  std::cerr.flags(savedFlags);
+  std::cerr.rdbuf(saved);
+  unlink(path);
+  EXPECT_NE(written.find("] [WARN] flushed at once\n"), std::string::npos) << written;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <ostream>
 #include <regex>
 #include <string>
@@ -94,6 +95,7 @@ class ToolTest : public ::testing::TestWithParam<Platform> {
                   ErrorStream errorStream = ErrorStream::Captured) const {
     ProcessOptions options;
     options.environment = runtime.environment();
+    options.environment.insert(environment.begin(), environment.end());
     options.errorStream = errorStream;
     const ProcessResult result = runProcess(toolCommand(platform(), tool, arguments), options);
     EXPECT_EQ(result.signal, 0);
@@ -111,6 +113,8 @@ class ToolTest : public ::testing::TestWithParam<Platform> {
 
   const std::string tool_;
   StandinRuntime runtime{GetParam()};
+  // More for the tools' environment, e.g. {{"TZ", ...}}.
+  std::map<std::string, std::string> environment;
 };
 
 class VrenlistTest : public ToolTest {

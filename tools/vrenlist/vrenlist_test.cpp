@@ -1,6 +1,9 @@
 // The tool as a user meets it: a process, its standard error and its exit
 // status, on every road the runtime's answers can send it down, for the
 // Linux build and for the Windows build under Wine.
+#include <chrono>
+
+#include "time_of_day.h"
 #include "tool_test_fixture.h"
 
 namespace corvane::testing {
@@ -151,6 +154,30 @@ TEST_P(VrenlistTest, PathReachesTheRuntimeUnchanged) {
         argument(runtime.scratch() / "\"quoted\" \\\"twice\\\".vrmanifest")}) {
     run({path});
     EXPECT_EQ(lastRegistration(), addManifest(path));
+  }
+}
+
+// Zones off the whole hour, either side of UTC, written in the one form
+// that glibc and the Windows C runtime (which Wine hands TZ to) both read:
+// a name, then the hours west of UTC.
+TEST_P(VrenlistTest, StampsLinesWithTheLocalTimeOfDay) {
+  const std::string path = manifest("app.vrmanifest");
+  const struct {
+    const char* zone;
+    int minutesEastOfUtc;
+  } zones[] = {{"NPT-5:45", 5 * 60 + 45}, {"MQT9:30", -(9 * 60 + 30)}};
+  for (const auto& [zone, offset] : zones) {
+    environment["TZ"] = zone;
+    const auto before = std::chrono::system_clock::now();
+    const Outcome outcome = run({path});
+    const auto after = std::chrono::system_clock::now();
+    ASSERT_EQ(outcome.lines.size(), 2u) << outcome.standardError;
+    for (const std::string& line : splitLines(outcome.standardError)) {
+      EXPECT_TRUE(betweenTimesOfDay(stampedMillisecondsOfDay(line),
+                                    millisecondsOfDay(before, offset),
+                                    millisecondsOfDay(after, offset)))
+          << zone << ": " << line;
+    }
   }
 }
 
