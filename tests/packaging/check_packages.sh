@@ -4,27 +4,9 @@
 # (build/, build-windows/) for the stand-in runtimes and the loader that
 # stands in for openvr_api.dll; installs nothing into the system.
 set -uo pipefail
-repo=$(cd "$(dirname "$0")/../.." && pwd)
-version=$(sed -n 's/^project(vrenlist VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
-deb=$repo/dist/vrenlist_${version}_amd64.deb
-zip=$repo/dist/vrenlist-${version}-win64.zip
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0 failed=0
-
-check() {  # check WHAT COMMAND...: the command's success is the check's
-  local what=$1
-  shift
-  if "$@" >"$work/out" 2>&1; then
-    echo "ok: $what"
-    passed=$((passed + 1))
-  else
-    echo "FAIL: $what"
-    sed 's/^/    /' "$work/out" | head -40
-    failed=$((failed + 1))
-  fi
-}
-has_line() { grep -qE "$1" "$2"; }  # has_line ERE FILE
+source "$(dirname "$0")/checks.sh"
+deb=$repo/dist/$deb_name
+zip=$repo/dist/$zip_name
 
 echo "--- $deb"
 dpkg-deb -I "$deb" >"$work/info"
@@ -64,31 +46,23 @@ check "... and the removal" has_line '^RemoveApplicationManifest ' "$runtime/roo
 
 echo "--- $zip"
 unzip -Z1 "$zip" >"$work/zip-files"
-top=vrenlist-$version-win64
 for file in vrenlist.exe vrdelist.exe README.txt LICENSE.txt vrenlist.txt vrdelist.txt \
   examples/installer/lumora.nsi examples/lumora.vrmanifest; do
-  check "holds $file" has_line "^$top/$file$" "$work/zip-files"
+  check "holds $file" has_line "^$zip_top/$file$" "$work/zip-files"
 done
 check "holds no openvr_api.dll of its own" sh -c "! grep -q openvr_api.dll '$work/zip-files'"
 unzip -q "$zip" -d "$work/zip"
 check "README says where openvr_api.dll comes from" has_line 'bin\\win64\\openvr_api.dll' \
-  "$work/zip/$top/README.txt"
+  "$work/zip/$zip_top/README.txt"
 for tool in vrenlist vrdelist; do
-  exe=$work/zip/$top/$tool.exe
+  exe=$work/zip/$zip_top/$tool.exe
   check "$tool.exe: version resource, manifest, ASLR and NX" \
     /usr/bin/python3 "$repo/tests/packaging/check_pe_resources.py" "$exe" "$version"
   check "$tool.exe: stripped" sh -c "! x86_64-w64-mingw32-objdump -h '$exe' | grep -q '\.debug_'"
 done
 
-# The zipped tools' round trip under Wine, beside the loader in place of the SDK's DLL.
-cp "$repo/build-windows/bin/openvr_api.dll" "$work/zip/$top/"
-manifest=Z:${repo//\//\\}\\examples\\lumora.vrmanifest
-cat >"$work/round-trip.sh" <<'SCRIPT'
-"$WINE" "$1/vrenlist.exe" "$2" && "$WINE" "$1/vrdelist.exe" "$2"
-SCRIPT
-STANDIN_LIBRARY=$repo/build-windows/standin_runtime/vrclient_x64.dll "$repo/scripts/with-wine-prefix" \
-  "$repo/scripts/with-standin-runtime" --windows "$work/windows-runtime" \
-  bash "$work/round-trip.sh" "$work/zip/$top" "$manifest" 2>"$work/zip-stderr"
+# The zipped tools' round trip under Wine.
+zipped_round_trip "$zip" "$work/windows-runtime" 2>"$work/zip-stderr"
 check "the zipped vrenlist.exe and vrdelist.exe succeed under Wine (status 0)" test $? -eq 0
 check "... and the runtime got the auto-launch call" has_line \
   '^SetApplicationAutoLaunch "lumora.corvane" true$' "$work/windows-runtime/root/state/journal.log"
@@ -104,7 +78,6 @@ cp "$repo/build-windows/bin/openvr_api.dll" "$sdk/bin/win64/"
   cmake --build "$work/build-with-sdk" -j "$(nproc)" >/dev/null &&
   cd "$work/build-with-sdk" && cpack -G ZIP >/dev/null)
 check "with OPENVR_ROOT's DLL, the archive holds openvr_api.dll" sh -c \
-  "unzip -Z1 '$work/build-with-sdk/vrenlist-$version-win64.zip' | grep -qx '$top/openvr_api.dll'"
+  "unzip -Z1 '$work/build-with-sdk/vrenlist-$version-win64.zip' | grep -qx '$zip_top/openvr_api.dll'"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -1,0 +1,45 @@
+# Sourced by the package checks: where the packages are, a scratch
+# directory removed on exit, and check(), which counts what passed.
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+version=$(sed -n 's/^project(vrenlist VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
+deb_name=vrenlist_${version}_amd64.deb
+zip_name=vrenlist-${version}-win64.zip
+zip_top=vrenlist-$version-win64
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0 failed=0
+
+check() {  # check WHAT COMMAND...: the command's success is the check's
+  local what=$1
+  shift
+  if "$@" >"$work/out" 2>&1; then
+    echo "ok: $what"
+    passed=$((passed + 1))
+  else
+    echo "FAIL: $what"
+    sed 's/^/    /' "$work/out" | head -40
+    failed=$((failed + 1))
+  fi
+}
+has_line() { grep -qE "$1" "$2"; }  # has_line ERE FILE
+
+# zipped_round_trip ZIP RUNTIME_DIR: unpacks a .zip and runs its vrenlist.exe
+# and vrdelist.exe on the example manifest under Wine, beside the loader in
+# place of the SDK's DLL, against a Windows stand-in runtime in RUNTIME_DIR.
+zipped_round_trip() {
+  local unpacked=$2.zip
+  unzip -q "$1" -d "$unpacked"
+  cp "$repo/build-windows/bin/openvr_api.dll" "$unpacked/$zip_top/"
+  local manifest=Z:${repo//\//\\}\\examples\\lumora.vrmanifest
+  cat >"$unpacked/round-trip.sh" <<'SCRIPT'
+"$WINE" "$1/vrenlist.exe" "$2" && "$WINE" "$1/vrdelist.exe" "$2"
+SCRIPT
+  STANDIN_LIBRARY=$repo/build-windows/standin_runtime/vrclient_x64.dll "$repo/scripts/with-wine-prefix" \
+    "$repo/scripts/with-standin-runtime" --windows "$2" \
+    bash "$unpacked/round-trip.sh" "$unpacked/$zip_top" "$manifest"
+}
+
+finish() {
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
