@@ -73,8 +73,7 @@ check "... and the removal" has_line '^RemoveApplicationManifest ' \
 sdk=$work/sdk
 mkdir -p "$sdk/bin/win64"
 cp "$repo/build-windows/bin/openvr_api.dll" "$sdk/bin/win64/"
-(cd "$repo" && cmake --preset windows-x64 -B "$work/build-with-sdk" -DOPENVR_ROOT="$sdk" \
-  -DVRENLIST_BUILD_TESTS=OFF -DVRENLIST_BUILD_STANDIN_RUNTIME=OFF >/dev/null &&
+(cd "$repo" && cmake --preset windows-release -B "$work/build-with-sdk" -DOPENVR_ROOT="$sdk" >/dev/null &&
   cmake --build "$work/build-with-sdk" -j "$(nproc)" >/dev/null &&
   cd "$work/build-with-sdk" && cpack -G ZIP >/dev/null)
 check "with OPENVR_ROOT's DLL, the archive holds openvr_api.dll" sh -c \
