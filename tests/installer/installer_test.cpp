@@ -1,9 +1,7 @@
 // The example installer (examples/installer/lumora.nsi) as its users run
 // it: silently, under Wine, with the tools it carries talking to the
 // Windows stand-in runtime through the loader beside them. Windows only.
-#include <fstream>
-#include <iterator>
-
+#include "temp_dir.h"
 #include "tool_test_fixture.h"
 
 namespace corvane::testing {
@@ -18,16 +16,11 @@ std::string utf16le(const std::string& ascii) {
   return bytes;
 }
 
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class InstallerTest : public VrenlistTest {
  protected:
   // Each test starts with Lumora never installed in the prefix.
   void SetUp() override {
-    wine({"reg", "delete", kInstallerKey, "/f"});
+    wine("reg", {"delete", kInstallerKey, "/f"});
     std::filesystem::remove_all(defaultFolder());
   }
 
@@ -35,10 +28,8 @@ class InstallerTest : public VrenlistTest {
     return wineUserProfile() / "AppData/Local/Programs/Lumora";
   }
 
-  static ProcessResult wine(const std::vector<std::string>& arguments) {
-    std::vector<std::string> command = {std::getenv("WINE")};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    return runProcess(command);
+  static ProcessResult wine(const std::string& program, const std::vector<std::string>& arguments) {
+    return runProcess(windowsCommand(program, arguments));
   }
 
   // Runs the installer silently into folder (its default if empty). /D=
@@ -47,17 +38,17 @@ class InstallerTest : public VrenlistTest {
   static int install(const std::filesystem::path& folder = {}) {
     std::string commandLine = nativePath(Platform::Windows, windowsInstaller()) + " /S";
     if (!folder.empty()) commandLine += " /D=" + windowsDriveCPath(folder);
-    return wine({"cmd", "/c", commandLine}).exitStatus;
+    return wine("cmd", {"/c", commandLine}).exitStatus;
   }
 
   // The uninstaller copies itself to a temporary folder, starts that copy
   // and returns at once: wait until every program in the prefix has ended.
   static void uninstall(const std::filesystem::path& folder) {
-    wine({windowsDriveCPath(folder / "uninstall.exe"), "/S"});
-    runProcess({std::getenv("WINESERVER"), "-w"});
+    wine(windowsDriveCPath(folder / "uninstall.exe"), {"/S"});
+    waitForWindowsPrograms();
   }
 
-  static bool installerKeyExists() { return wine({"reg", "query", kInstallerKey}).exitStatus == 0; }
+  static bool installerKeyExists() { return wine("reg", {"query", kInstallerKey}).exitStatus == 0; }
 
   static std::string manifestIn(const std::filesystem::path& folder) {
     return windowsDriveCPath(folder / "lumora.vrmanifest");

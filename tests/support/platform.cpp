@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "process.h"
+
 namespace corvane::testing {
 namespace {
 
@@ -27,15 +29,22 @@ std::string withBackslashes(std::string path) {
 
 std::vector<std::string> toolCommand(Platform platform, const std::string& tool,
                                      const std::vector<std::string>& arguments) {
-  std::vector<std::string> command;
-  if (platform == Platform::Linux) {
-    command = {std::string(TOOLS_BUILD_DIR) + "/" + tool + "/" + tool};
-  } else {
-    command = {requiredEnvironment("WINE"), std::string(WINDOWS_TOOLS_DIR) + "/" + tool + ".exe"};
+  if (platform == Platform::Windows) {
+    return windowsCommand(std::string(WINDOWS_TOOLS_DIR) + "/" + tool + ".exe", arguments);
   }
+  std::vector<std::string> command = {std::string(TOOLS_BUILD_DIR) + "/" + tool + "/" + tool};
   command.insert(command.end(), arguments.begin(), arguments.end());
   return command;
 }
+
+std::vector<std::string> windowsCommand(const std::string& program,
+                                        const std::vector<std::string>& arguments) {
+  std::vector<std::string> command = {requiredEnvironment("WINE"), program};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  return command;
+}
+
+void waitForWindowsPrograms() { runProcess({requiredEnvironment("WINESERVER"), "-w"}); }
 
 std::filesystem::path windowsInstaller() { return WINDOWS_INSTALLER_PATH; }
 

@@ -21,6 +21,14 @@ inline std::ostream& operator<<(std::ostream& out, Platform platform) {
 std::vector<std::string> toolCommand(Platform platform, const std::string& tool,
                                      const std::vector<std::string>& arguments);
 
+// The command that runs a Windows program (a path, or one of Wine's own
+// such as "cmd" or "reg") under the test run's Wine.
+std::vector<std::string> windowsCommand(const std::string& program,
+                                        const std::vector<std::string>& arguments);
+
+// Waits until every program in the test run's Wine prefix has ended.
+void waitForWindowsPrograms();
+
 // The example installer built from the Windows build (a Linux path).
 std::filesystem::path windowsInstaller();
 

@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -16,6 +18,11 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
+}
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace corvane::testing

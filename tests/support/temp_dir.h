@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace corvane::testing {
 
@@ -18,5 +19,8 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// A whole file's bytes; empty when it cannot be read.
+std::string readFile(const std::filesystem::path& path);
 
 }  // namespace corvane::testing

@@ -1,9 +1,8 @@
 // Windows only: what a user types is UTF-16 text, which must reach the
 // runtime as UTF-8, and a console must show the log line as typed.
-#include <fstream>
-#include <iterator>
 #include <regex>
 
+#include "temp_dir.h"
 #include "tool_test_fixture.h"
 
 namespace corvane::testing {
@@ -80,9 +79,7 @@ TEST_P(WindowsPathsTest, ConsoleShowsThePathAsTyped) {
   const ProcessResult result = runProcess({"/usr/bin/script", "-qec", command, typescript});
   EXPECT_EQ(result.exitStatus, 0) << result.standardError;
 
-  std::ifstream in(typescript, std::ios::binary);
-  const std::string shown =
-      shownOnTerminal({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+  const std::string shown = shownOnTerminal(readFile(typescript));
   EXPECT_TRUE(std::regex_search(
       shown, std::regex(R"(\n\[\d{2}:\d{2}:\d{2}\.\d{3}\] \[INFO\] Registered manifest: )" +
                         std::regex_replace(kTypedPath, std::regex(R"(\\)"), R"(\\)") + "\n")))
