@@ -1,5 +1,6 @@
 #include "applications.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -12,27 +13,106 @@ namespace {
 
 const char* boolText(bool value) { return value ? "true" : "false"; }
 
-// The app keys a manifest file declares, or nullopt when it cannot be read,
-// is not JSON, or declares none.
-std::optional<std::vector<std::string>> readAppKeys(const char* path) {
-  if (path == nullptr) return std::nullopt;
-  // The SDK's strings are UTF-8; a narrow file name on Windows is not.
-  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+// One application of a manifest, as the runtime lists it.
+struct DeclaredApplication {
+  std::string appKey;
+  std::filesystem::path binary;  // for this platform, resolved; empty if none
+  bool isDashboardOverlay = false;
+};
+
+#ifdef _WIN32
+constexpr const char* kBinaryPathKey = "binary_path_windows";
+#else
+constexpr const char* kBinaryPathKey = "binary_path_linux";
+#endif
+
+// The SDK's strings are UTF-8; a narrow file name on Windows is not.
+std::filesystem::path fromUtf8(const std::string& text) { return std::filesystem::u8path(text); }
+
+// The applications a manifest file declares, or nullopt when it cannot be
+// read, is not JSON, or declares none.
+std::optional<std::vector<DeclaredApplication>> readManifest(const std::string& path) {
+  std::ifstream in(fromUtf8(path), std::ios::binary);
   if (!in) return std::nullopt;
   const nlohmann::json manifest = nlohmann::json::parse(in, nullptr, /*allow_exceptions=*/false);
   if (!manifest.is_object() || !manifest.contains("applications") ||
-      !manifest["applications"].is_array()) {
+      !manifest["applications"].is_array() || manifest["applications"].empty()) {
     return std::nullopt;
   }
-  std::vector<std::string> keys;
+  std::vector<DeclaredApplication> applications;
   for (const nlohmann::json& application : manifest["applications"]) {
     if (!application.is_object()) return std::nullopt;
     const auto key = application.find("app_key");
     if (key == application.end() || !key->is_string()) return std::nullopt;
-    keys.push_back(key->get<std::string>());
+    DeclaredApplication declared;
+    declared.appKey = key->get<std::string>();
+    const auto binary = application.find(kBinaryPathKey);
+    if (binary != application.end() && binary->is_string() && !binary->empty()) {
+      declared.binary = fromUtf8(path).parent_path() / fromUtf8(binary->get<std::string>());
+    }
+    declared.isDashboardOverlay = application.value("is_dashboard_overlay", false) == true;
+    applications.push_back(std::move(declared));
   }
-  if (keys.empty()) return std::nullopt;
+  return applications;
+}
+
+// The app keys the runtime lists for a manifest. On Linux the runtime
+// accepts a manifest whose binary lies under /usr but never lists it, so a
+// later SetApplicationAutoLaunch fails with UnknownApplication (reported on
+// the runtime's Linux issue tracker, #895, and the SDK's, #1378).
+std::vector<std::string> listedKeys(const std::vector<DeclaredApplication>& applications) {
+  std::vector<std::string> keys;
+  for (const DeclaredApplication& application : applications) {
+#ifndef _WIN32
+    const std::string binary = application.binary.lexically_normal().string();
+    if (binary.rfind("/usr/", 0) == 0) continue;
+#endif
+    keys.push_back(application.appKey);
+  }
   return keys;
+}
+
+// The key's application in a registered manifest, read afresh as a runtime
+// reads its manifests when it starts.
+std::optional<DeclaredApplication> declaredIn(const std::string& path, std::string_view appKey) {
+  const std::optional<std::vector<DeclaredApplication>> applications = readManifest(path);
+  if (!applications) return std::nullopt;
+  for (const DeclaredApplication& application : *applications) {
+    if (application.appKey == appKey) return application;
+  }
+  return std::nullopt;
+}
+
+// A string property of the key that the manifest at path registered, or
+// nullopt with *error set.
+std::optional<std::string> stringProperty(const std::string& path, std::string_view appKey,
+                                          vr::EVRApplicationProperty property,
+                                          vr::EVRApplicationError* error) {
+  if (property == vr::VRApplicationProperty_WorkingDirectory_String) {
+    return fromUtf8(path).parent_path().u8string();
+  }
+  if (property != vr::VRApplicationProperty_BinaryPath_String) {
+    *error = vr::VRApplicationError_NotImplemented;
+    return std::nullopt;
+  }
+  const std::optional<DeclaredApplication> application = declaredIn(path, appKey);
+  if (application && !application->binary.empty()) return application->binary.u8string();
+  *error = vr::VRApplicationError_PropertyNotSet;
+  return std::nullopt;
+}
+
+// Copies a string property into the caller's buffer as the SDK documents:
+// the size it needs, terminator included, is returned either way.
+uint32_t answerString(const std::string& value, char* buffer, uint32_t bufferLength,
+                      vr::EVRApplicationError* peError) {
+  const auto needed = static_cast<uint32_t>(value.size() + 1);
+  if (buffer == nullptr || bufferLength < needed) {
+    if (peError) *peError = vr::VRApplicationError_BufferTooSmall;
+    return needed;
+  }
+  std::memcpy(buffer, value.c_str(), needed);
+  if (peError) *peError = vr::VRApplicationError_None;
+  return needed;
 }
 
 }  // namespace
@@ -73,17 +153,27 @@ vr::EVRApplicationError Applications::AddApplicationManifest(
   state_.record(std::string("AddApplicationManifest ") +
                 quoteArgument(pchApplicationManifestFullPath) + " " + boolText(bTemporary));
   if (faults_.addManifestError != vr::VRApplicationError_None) return faults_.addManifestError;
+  if (pchApplicationManifestFullPath == nullptr) return vr::VRApplicationError_InvalidParameter;
 
-  const std::optional<std::vector<std::string>> appKeys =
-      readAppKeys(pchApplicationManifestFullPath);
-  if (!appKeys) return vr::VRApplicationError_InvalidManifest;
+  const std::string path = pchApplicationManifestFullPath;
+  const std::optional<std::vector<DeclaredApplication>> applications = readManifest(path);
+  if (!applications) return vr::VRApplicationError_InvalidManifest;
+  const std::vector<std::string> keys = listedKeys(*applications);
+  Registry registry = state_.loadRegistry();
+  // "Only one application can use any given key" (openvr.h): a key that
+  // another path declares keeps that path, and this manifest is refused
+  // whole. The same path again is a refresh.
+  for (const std::string& key : keys) {
+    for (const Registry* owners : {&registry, &temporary_}) {
+      const std::string* owner = owners->registeredFrom(key);
+      if (owner != nullptr && *owner != path) return vr::VRApplicationError_AppKeyAlreadyExists;
+    }
+  }
   if (bTemporary) {
-    temporary_.addManifest(pchApplicationManifestFullPath, *appKeys);
-  } else {
+    temporary_.addManifest(path, keys);
+  } else if (registry.addManifest(path, keys)) {
     // Like a real runtime, the store is rewritten only when it changes.
-    Registry registry = state_.loadRegistry();
-    if (registry.addManifest(pchApplicationManifestFullPath, *appKeys))
-      state_.saveRegistry(registry);
+    state_.saveRegistry(registry);
   }
   return vr::VRApplicationError_None;
 }
@@ -131,6 +221,54 @@ bool Applications::GetApplicationAutoLaunch(const char* pchAppKey) {
   const Registry registry = state_.loadRegistry();
   const auto flag = registry.autoLaunch.find(pchAppKey);
   return flag != registry.autoLaunch.end() && flag->second;
+}
+
+vr::EVRApplicationError Applications::findRegistration(const char* appKey,
+                                                       std::string* path) const {
+  if (faults_.propertyError != vr::VRApplicationError_None) return faults_.propertyError;
+  if (appKey == nullptr) return vr::VRApplicationError_InvalidParameter;
+  const Registry registry = state_.loadRegistry();
+  const std::string* found = registry.registeredFrom(appKey);
+  if (found == nullptr) found = temporary_.registeredFrom(appKey);
+  if (found == nullptr) return vr::VRApplicationError_UnknownApplication;
+  *path = *found;
+  return vr::VRApplicationError_None;
+}
+
+uint32_t Applications::GetApplicationPropertyString(const char* pchAppKey,
+                                                    vr::EVRApplicationProperty eProperty,
+                                                    char* pchPropertyValueBuffer,
+                                                    uint32_t unPropertyValueBufferLen,
+                                                    vr::EVRApplicationError* peError) {
+  state_.record(std::string("GetApplicationPropertyString ") + quoteArgument(pchAppKey) + " " +
+                std::to_string(eProperty));
+  std::string path;
+  vr::EVRApplicationError error = findRegistration(pchAppKey, &path);
+  std::optional<std::string> value;
+  if (error == vr::VRApplicationError_None)
+    value = stringProperty(path, pchAppKey, eProperty, &error);
+  if (!value) {
+    if (peError) *peError = error;
+    return 0;
+  }
+  return answerString(*value, pchPropertyValueBuffer, unPropertyValueBufferLen, peError);
+}
+
+bool Applications::GetApplicationPropertyBool(const char* pchAppKey,
+                                              vr::EVRApplicationProperty eProperty,
+                                              vr::EVRApplicationError* peError) {
+  state_.record(std::string("GetApplicationPropertyBool ") + quoteArgument(pchAppKey) + " " +
+                std::to_string(eProperty));
+  std::string path;
+  vr::EVRApplicationError error = findRegistration(pchAppKey, &path);
+  if (error == vr::VRApplicationError_None &&
+      eProperty != vr::VRApplicationProperty_IsDashboardOverlay_Bool) {
+    error = vr::VRApplicationError_NotImplemented;
+  }
+  if (peError) *peError = error;
+  if (error != vr::VRApplicationError_None) return false;
+  const std::optional<DeclaredApplication> application = declaredIn(path, pchAppKey);
+  return application && application->isDashboardOverlay;
 }
 
 const char* Applications::GetApplicationsErrorNameFromEnum(vr::EVRApplicationError error) {
@@ -183,18 +321,6 @@ vr::EVRApplicationError Applications::IdentifyApplication(uint32_t, const char*)
 uint32_t Applications::GetApplicationProcessId(const char*) {
   recordUnimplemented("GetApplicationProcessId");
   return 0;
-}
-uint32_t Applications::GetApplicationPropertyString(const char*, vr::EVRApplicationProperty, char*,
-                                                    uint32_t, vr::EVRApplicationError* peError) {
-  recordUnimplemented("GetApplicationPropertyString");
-  if (peError) *peError = vr::VRApplicationError_NotImplemented;
-  return 0;
-}
-bool Applications::GetApplicationPropertyBool(const char*, vr::EVRApplicationProperty,
-                                              vr::EVRApplicationError* peError) {
-  recordUnimplemented("GetApplicationPropertyBool");
-  if (peError) *peError = vr::VRApplicationError_NotImplemented;
-  return false;
 }
 uint64_t Applications::GetApplicationPropertyUint64(const char*, vr::EVRApplicationProperty,
                                                     vr::EVRApplicationError* peError) {

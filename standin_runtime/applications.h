@@ -1,6 +1,9 @@
 // The stand-in's IVRApplications_007. Registrations and auto-launch flags
-// are real (kept in the state directory); every other method answers
-// "not implemented". Every call is journalled with its arguments.
+// are real (kept in the state directory), and so are the answers about an
+// installed key: whether it is, its flag, the folder and binary it was
+// registered with, and whether it is a dashboard overlay. Every other
+// method answers "not implemented". Every call is journalled with its
+// arguments.
 #pragma once
 
 #include <openvr.h>
@@ -73,6 +76,9 @@ class Applications : public vr::IVRApplications {
  private:
   // Journals a call to a method the stand-in does not implement.
   void recordUnimplemented(const char* method);
+  // The manifest path that registered the key, for a property call; or
+  // the error that call answers.
+  vr::EVRApplicationError findRegistration(const char* appKey, std::string* path) const;
 
   StateDirectory& state_;
   Faults faults_;

@@ -33,11 +33,13 @@ bool Registry::setAutoLaunch(const std::string& appKey, bool enabled) {
   return true;
 }
 
-bool Registry::provides(std::string_view appKey) const {
-  return std::any_of(manifests.begin(), manifests.end(), [&](const auto& manifest) {
-    const std::vector<std::string>& keys = manifest.second;
-    return std::find(keys.begin(), keys.end(), appKey) != keys.end();
-  });
+bool Registry::provides(std::string_view appKey) const { return registeredFrom(appKey) != nullptr; }
+
+const std::string* Registry::registeredFrom(std::string_view appKey) const {
+  for (const auto& [path, keys] : manifests) {
+    if (std::find(keys.begin(), keys.end(), appKey) != keys.end()) return &path;
+  }
+  return nullptr;
 }
 
 StateDirectory::StateDirectory(std::filesystem::path path) : path_(std::move(path)) {
@@ -61,6 +63,8 @@ Faults StateDirectory::loadFaults() const {
       static_cast<vr::EVRApplicationError>(faults.value("setApplicationAutoLaunchError", 0));
   result.removeManifestError =
       static_cast<vr::EVRApplicationError>(faults.value("removeApplicationManifestError", 0));
+  result.propertyError =
+      static_cast<vr::EVRApplicationError>(faults.value("applicationPropertyError", 0));
   result.applicationsUnavailable = faults.value("applicationsUnavailable", false);
   return result;
 }

@@ -20,6 +20,8 @@ struct Faults {
   vr::EVRApplicationError addManifestError = vr::VRApplicationError_None;
   vr::EVRApplicationError autoLaunchError = vr::VRApplicationError_None;
   vr::EVRApplicationError removeManifestError = vr::VRApplicationError_None;
+  // Answered by GetApplicationPropertyString and GetApplicationPropertyBool.
+  vr::EVRApplicationError propertyError = vr::VRApplicationError_None;
   bool applicationsUnavailable = false;
 };
 
@@ -32,6 +34,8 @@ struct Registry {
   bool removeManifest(const std::string& path);
   bool setAutoLaunch(const std::string& appKey, bool enabled);
   bool provides(std::string_view appKey) const;
+  // The path of the manifest that declares the key, or null.
+  const std::string* registeredFrom(std::string_view appKey) const;
 };
 
 class StateDirectory {

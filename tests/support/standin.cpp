@@ -50,6 +50,11 @@ void StandinRuntime::setFaults(const nlohmann::json& faults) const {
   writeFile(stateDir() / "faults.json", faults.dump());
 }
 
+void StandinRuntime::setRegistry(const nlohmann::json& registry) const {
+  std::filesystem::create_directories(stateDir());
+  writeFile(stateDir() / "registry.json", registry.dump(2) + "\n");
+}
+
 std::filesystem::path StandinRuntime::pathRegistry() const {
   const std::filesystem::path folder = platform_ == Platform::Windows
                                            ? wineUserProfile() / "AppData" / "Local" / "openvr"

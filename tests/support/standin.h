@@ -33,6 +33,8 @@ class StandinRuntime {
 
   // Failures for the next connections, e.g. {{"initError", 108}}.
   void setFaults(const nlohmann::json& faults) const;
+  // Replaces the store, as if earlier runs had left it so.
+  void setRegistry(const nlohmann::json& registry) const;
 
   // The path registry file that names this runtime, as the SDK reports it.
   std::string pathRegistryName() const;

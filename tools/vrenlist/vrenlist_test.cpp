@@ -145,6 +145,7 @@ TEST_P(VrenlistTest, PathReachesTheRuntimeUnchanged) {
     EXPECT_EQ(outcome.lines[0], "[INFO] Registered manifest: " + path);
     EXPECT_EQ(lastRegistration(), addManifest(path));
     EXPECT_TRUE(runtime.registry()["manifests"].contains(path));
+    runTool("vrdelist", {path});  // the key is free again for the next path
   }
 
   // Passed on all the same, whatever the runtime makes of them: empty, not
