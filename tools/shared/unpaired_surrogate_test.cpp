@@ -54,7 +54,7 @@ Outcome runTool(const wchar_t* tool, const std::wstring& arguments) {
 }
 
 TEST(UnpairedSurrogateTest, IsRefusedWithoutContactingTheRuntime) {
-  for (const wchar_t* tool : {L"vrenlist.exe", L"vrdelist.exe"}) {
+  for (const wchar_t* tool : {L"vrenlist.exe", L"vrdelist.exe", L"vrcheck.exe"}) {
     // No runtime is registered in this prefix: contacting one would end in
     // status 1 and "VR_Init(Utility) failed".
     const Outcome outcome = runTool(tool, L"C:\\Users\\Jos\xd800\\app.vrmanifest");

@@ -1,0 +1,40 @@
+// vrcheck: tells whether the OpenVR runtime will really start the companion
+// application with itself, and if not, why not and what to do. It reads the
+// manifest and asks the runtime; it changes nothing.
+// Exit status: 0 all in place, 1 the runtime was unreachable or refused a
+// query, 2 usage, 3 something is not in place.
+#include <filesystem>
+
+#include "command_line.h"
+#include "findings.h"
+#include "manifest_file.h"
+#include "registration.h"
+#include "runtime.h"
+
+namespace {
+
+using namespace corvane::tools;
+using namespace corvane::vrcheck;
+
+constexpr int kNotInPlace = 3;
+
+int check(const char* manifestPath) {
+  std::filesystem::path manifest = std::filesystem::u8path(manifestPath);
+  std::error_code ignored;
+  if (manifest.is_relative()) manifest = std::filesystem::absolute(manifest, ignored);
+
+  Findings findings;
+  checkManifestFile(manifest, manifestPath, findings);
+  if (!connectAsUtility()) return kRuntimeFailure;
+  const RuntimeConnection connection;
+  if (!checkRegistration(manifest, manifestPath, findings)) return kRuntimeFailure;
+  return findings.allInPlace() ? kSuccess : kNotInPlace;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) { return runManifestCommand("vrcheck", argc, argv, check); }
+#else
+int main(int argc, char** argv) { return runManifestCommand("vrcheck", argc, argv, check); }
+#endif

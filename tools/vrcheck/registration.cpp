@@ -1,0 +1,164 @@
+#include "registration.h"
+
+#include <openvr.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "logger.h"
+#include "runtime.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace corvane::vrcheck {
+namespace {
+
+using tools::applications;
+using tools::applicationsErrorName;
+using tools::kAppKey;
+
+// A folder as a path to compare: normalised, without a trailing separator.
+std::filesystem::path comparable(const std::filesystem::path& folder) {
+  std::filesystem::path normal = folder.lexically_normal();
+  return normal.has_filename() ? normal : normal.parent_path();
+}
+
+// Windows' own file names ignore letter case (in its ordinal sense, for
+// every script), and lexically_normal has already made '/' into '\'.
+bool sameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {
+#ifdef _WIN32
+  const std::wstring left = comparable(a).wstring();
+  const std::wstring right = comparable(b).wstring();
+  return CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
+                              static_cast<int>(right.size()), TRUE) == CSTR_EQUAL;
+#else
+  return comparable(a) == comparable(b);
+#endif
+}
+
+// A path as one argument of a command to copy and paste: cmd's double
+// quotes (no Windows file name holds one), or a POSIX shell's single quotes.
+std::string quoted(const std::string& path) {
+#ifdef _WIN32
+  return "\"" + path + "\"";
+#else
+  std::string result = "'";
+  for (const char c : path) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return result + "'";
+#endif
+}
+
+// folder/name, with the separator the folder's own spelling uses, since the
+// runtime matches a manifest path exactly as it was registered.
+std::string joined(const std::string& folder, const std::string& name) {
+#ifdef _WIN32
+  const bool slashes =
+      folder.find('/') != std::string::npos && folder.find('\\') == std::string::npos;
+  const char separator = slashes ? '/' : '\\';
+#else
+  const char separator = '/';
+#endif
+  if (!folder.empty() && (folder.back() == '/' || folder.back() == separator)) return folder + name;
+  return folder + separator + name;
+}
+
+// A string property of kAppKey, or nullopt with *error set.
+std::optional<std::string> stringProperty(vr::IVRApplications& apps,
+                                          vr::EVRApplicationProperty property,
+                                          vr::EVRApplicationError* error) {
+  std::string value(1024, '\0');
+  uint32_t needed = apps.GetApplicationPropertyString(kAppKey, property, value.data(),
+                                                      static_cast<uint32_t>(value.size()), error);
+  if (*error == vr::VRApplicationError_BufferTooSmall && needed > value.size()) {
+    value.resize(needed);
+    needed = apps.GetApplicationPropertyString(kAppKey, property, value.data(),
+                                               static_cast<uint32_t>(value.size()), error);
+  }
+  if (*error != vr::VRApplicationError_None) return std::nullopt;
+  value.resize(std::min<std::size_t>(value.find('\0'), value.size()));
+  return value;
+}
+
+// The folder the runtime has kAppKey registered from: its working directory,
+// else its binary's folder. nullopt when it has neither to give, or with
+// *error set when it refused.
+std::optional<std::string> registeredFolder(vr::IVRApplications& apps,
+                                            vr::EVRApplicationError* error) {
+  std::optional<std::string> folder =
+      stringProperty(apps, vr::VRApplicationProperty_WorkingDirectory_String, error);
+  if (folder && !folder->empty()) return folder;
+  if (folder || *error == vr::VRApplicationError_PropertyNotSet) {
+    const std::optional<std::string> binary =
+        stringProperty(apps, vr::VRApplicationProperty_BinaryPath_String, error);
+    if (binary && !binary->empty()) {
+      return std::filesystem::u8path(*binary).parent_path().u8string();
+    }
+  }
+  if (*error == vr::VRApplicationError_PropertyNotSet) *error = vr::VRApplicationError_None;
+  return std::nullopt;
+}
+
+bool refused(const char* call, vr::EVRApplicationError error) {
+  if (error == vr::VRApplicationError_None) return false;
+  common::logError(call, " failed: ", applicationsErrorName(error));
+  return true;
+}
+
+}  // namespace
+
+bool checkRegistration(const std::filesystem::path& manifest, const std::string& shown,
+                       Findings& findings) {
+  // One fetch serves the whole connection: the SDK hands out the same
+  // interface until the next VR_Init.
+  vr::IVRApplications* apps = applications();
+  if (apps == nullptr) return false;
+  const std::string registerThis = "vrenlist " + quoted(shown);
+
+  if (!apps->IsApplicationInstalled(kAppKey)) {
+    findings.notInPlace("App key not registered with the runtime: ", kAppKey,
+                        ". Register it with: ", registerThis);
+    return true;
+  }
+  findings.inPlace("App key registered with the runtime: ", kAppKey);
+
+  vr::EVRApplicationError error = vr::VRApplicationError_None;
+  const std::optional<std::string> folder = registeredFolder(*apps, &error);
+  if (refused("GetApplicationPropertyString", error)) return false;
+  if (!folder) {
+    findings.notInPlace("Runtime does not say which folder app key ", kAppKey,
+                        " is registered from. Register it again with: ", registerThis);
+  } else if (sameFolder(std::filesystem::u8path(*folder), manifest.parent_path())) {
+    findings.inPlace("Registered from this manifest's folder: ", *folder);
+  } else {
+    // Only one manifest can hold a key, so this one cannot be registered
+    // until that one is taken back.
+    findings.notInPlace("Registered from another folder: ", *folder,
+                        ". Take that registration back with: vrdelist ",
+                        quoted(joined(*folder, manifest.filename().u8string())),
+                        ", then register this one with: ", registerThis);
+  }
+
+  const bool overlay = apps->GetApplicationPropertyBool(
+      kAppKey, vr::VRApplicationProperty_IsDashboardOverlay_Bool, &error);
+  if (refused("GetApplicationPropertyBool", error)) return false;
+  if (overlay) {
+    findings.inPlace("Runtime lists the app as a dashboard overlay: ", kAppKey);
+  } else {
+    findings.notInPlace(
+        "Runtime does not list the app as a dashboard overlay, so it will not start it with "
+        "itself: ",
+        kAppKey, ". Set \"is_dashboard_overlay\": true in the manifest, then run: ", registerThis);
+  }
+
+  if (apps->GetApplicationAutoLaunch(kAppKey)) {
+    findings.inPlace("Auto-launch enabled for app key: ", kAppKey);
+  } else {
+    findings.notInPlace("Auto-launch is off for app key: ", kAppKey,
+                        ". Switch it on with: ", registerThis);
+  }
+  return true;
+}
+
+}  // namespace corvane::vrcheck
