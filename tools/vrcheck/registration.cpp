@@ -69,12 +69,12 @@ std::optional<std::string> stringProperty(vr::IVRApplications& apps,
                                           vr::EVRApplicationProperty property,
                                           vr::EVRApplicationError* error) {
   std::string value(1024, '\0');
-  uint32_t needed = apps.GetApplicationPropertyString(kAppKey, property, value.data(),
-                                                      static_cast<uint32_t>(value.size()), error);
+  const uint32_t needed = apps.GetApplicationPropertyString(
+      kAppKey, property, value.data(), static_cast<uint32_t>(value.size()), error);
   if (*error == vr::VRApplicationError_BufferTooSmall && needed > value.size()) {
     value.resize(needed);
-    needed = apps.GetApplicationPropertyString(kAppKey, property, value.data(),
-                                               static_cast<uint32_t>(value.size()), error);
+    apps.GetApplicationPropertyString(kAppKey, property, value.data(),
+                                      static_cast<uint32_t>(value.size()), error);
   }
   if (*error != vr::VRApplicationError_None) return std::nullopt;
   value.resize(std::min<std::size_t>(value.find('\0'), value.size()));
@@ -100,12 +100,6 @@ std::optional<std::string> registeredFolder(vr::IVRApplications& apps,
   return std::nullopt;
 }
 
-bool refused(const char* call, vr::EVRApplicationError error) {
-  if (error == vr::VRApplicationError_None) return false;
-  common::logError(call, " failed: ", applicationsErrorName(error));
-  return true;
-}
-
 }  // namespace
 
 bool checkRegistration(const std::filesystem::path& manifest, const std::string& shown,
@@ -125,7 +119,10 @@ bool checkRegistration(const std::filesystem::path& manifest, const std::string&
 
   vr::EVRApplicationError error = vr::VRApplicationError_None;
   const std::optional<std::string> folder = registeredFolder(*apps, &error);
-  if (refused("GetApplicationPropertyString", error)) return false;
+  if (error != vr::VRApplicationError_None) {
+    common::logError("GetApplicationPropertyString failed: ", applicationsErrorName(error));
+    return false;
+  }
   if (!folder) {
     findings.notInPlace("Runtime does not say which folder app key ", kAppKey,
                         " is registered from. Register it again with: ", registerThis);
@@ -138,18 +135,6 @@ bool checkRegistration(const std::filesystem::path& manifest, const std::string&
                         ". Take that registration back with: vrdelist ",
                         quoted(joined(*folder, manifest.filename().u8string())),
                         ", then register this one with: ", registerThis);
-  }
-
-  const bool overlay = apps->GetApplicationPropertyBool(
-      kAppKey, vr::VRApplicationProperty_IsDashboardOverlay_Bool, &error);
-  if (refused("GetApplicationPropertyBool", error)) return false;
-  if (overlay) {
-    findings.inPlace("Runtime lists the app as a dashboard overlay: ", kAppKey);
-  } else {
-    findings.notInPlace(
-        "Runtime does not list the app as a dashboard overlay, so it will not start it with "
-        "itself: ",
-        kAppKey, ". Set \"is_dashboard_overlay\": true in the manifest, then run: ", registerThis);
   }
 
   if (apps->GetApplicationAutoLaunch(kAppKey)) {

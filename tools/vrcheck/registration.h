@@ -9,10 +9,9 @@
 
 namespace corvane::vrcheck {
 
-// Whether the key is installed, from which folder, as a dashboard overlay,
-// with auto-launch on. manifest is the manifest's absolute path, shown how
-// the user named it. Returns false when the runtime refused a query, after
-// logging its error.
+// Whether the key is installed, from which folder, and with auto-launch on. manifest is the
+// manifest's absolute path, shown how the user named it. Returns false when the runtime refused a
+// query, after logging its error.
 bool checkRegistration(const std::filesystem::path& manifest, const std::string& shown,
                        Findings& findings);
 
