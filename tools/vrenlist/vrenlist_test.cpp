@@ -110,6 +110,20 @@ TEST_P(VrenlistTest, RefusedAutoLaunchKeepsTheRegistration) {
   EXPECT_FALSE(runtime.registry()["autoLaunch"].contains("lumora.corvane"));
 }
 
+// One manifest per app key: a registration left in another folder wins.
+TEST_P(VrenlistTest, AnotherPathForTheSameKeyIsRefused) {
+  const std::string old = manifest("old.vrmanifest");
+  ASSERT_EQ(run({old}).exitStatus, 0);
+  const std::string storeBefore = runtime.registryBytes();
+  const Outcome outcome = run({manifest("new.vrmanifest")});
+  EXPECT_EQ(outcome.exitStatus, 1);
+  EXPECT_EQ(outcome.lines,
+            std::vector<std::string>{
+                "[ERROR] AddApplicationManifest failed: VRApplicationError_AppKeyAlreadyExists"});
+  EXPECT_EQ(runtime.registryBytes(), storeBefore);
+  EXPECT_EQ(run({old}).exitStatus, 0);  // the same path again is no conflict
+}
+
 TEST_P(VrenlistTest, MissingApplicationsInterfaceIsReportedNotDereferenced) {
   runtime.setFaults({{"applicationsUnavailable", true}});
   const Outcome outcome = run({"/opt/app/app.vrmanifest"});
