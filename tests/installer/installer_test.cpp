@@ -8,6 +8,13 @@ namespace corvane::testing {
 namespace {
 
 const std::string kInstallerKey = "HKCU\\Software\\Lumora";
+// What vrcheck asks before a first registration.
+const Calls kCheckUnregistered = {kInit, {"IsApplicationInstalled", {"lumora.corvane"}}, kCleanup};
+
+Calls operator+(Calls a, const Calls& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
 
 // Text as Windows writes it in UTF-16LE, for finding ASCII in install.log.
 std::string utf16le(const std::string& ascii) {
@@ -59,10 +66,11 @@ TEST_P(InstallerTest, RegistersMovesAndUninstalls) {
   // A first install, into the per-user default folder.
   ASSERT_EQ(install(), 0);
   const std::string first = manifestIn(defaultFolder());
-  EXPECT_EQ(runtime.calls(), (Calls{kInit, addManifest(first), kAutoLaunch, kCleanup}));
+  EXPECT_EQ(runtime.calls(),
+            (kCheckUnregistered + Calls{kInit, addManifest(first), kAutoLaunch, kCleanup}));
   EXPECT_EQ(runtime.registry()["autoLaunch"]["lumora.corvane"], true);
-  for (const char* file :
-       {"vrenlist.exe", "vrdelist.exe", "openvr_api.dll", "lumora.vrmanifest", "uninstall.exe"}) {
+  for (const char* file : {"vrenlist.exe", "vrdelist.exe", "vrcheck.exe", "openvr_api.dll",
+                           "lumora.vrmanifest", "uninstall.exe"}) {
     EXPECT_TRUE(std::filesystem::exists(defaultFolder() / file)) << file;
   }
   EXPECT_TRUE(installerKeyExists());
@@ -73,8 +81,9 @@ TEST_P(InstallerTest, RegistersMovesAndUninstalls) {
   runtime.clearJournal();
   ASSERT_EQ(install(moved), 0);
   const std::string second = manifestIn(moved);
-  EXPECT_EQ(runtime.calls(), (Calls{kInit, kAutoLaunchOff, removeManifest(first), kCleanup, kInit,
-                                    addManifest(second), kAutoLaunch, kCleanup}));
+  EXPECT_EQ(runtime.calls(),
+            (Calls{kInit, kAutoLaunchOff, removeManifest(first), kCleanup} + kCheckUnregistered +
+             Calls{kInit, addManifest(second), kAutoLaunch, kCleanup}));
   EXPECT_EQ(runtime.registry()["manifests"], nlohmann::json({{second, {"lumora.corvane"}}}));
   EXPECT_EQ(runtime.registry()["autoLaunch"]["lumora.corvane"], true);
   EXPECT_FALSE(std::filesystem::exists(defaultFolder()));
@@ -89,6 +98,30 @@ TEST_P(InstallerTest, RegistersMovesAndUninstalls) {
   EXPECT_FALSE(installerKeyExists());
 }
 
+TEST_P(InstallerTest, TakesBackARegistrationFromAFolderItDoesNotKnow) {
+  ASSERT_EQ(install(), 0);
+  const std::string first = manifestIn(defaultFolder());
+  // Moved by hand: the runtime still has the old path, which holds the key.
+  const std::filesystem::path byHand = wineUserProfile() / "Moved by hand";
+  std::filesystem::rename(defaultFolder(), byHand);
+  const std::filesystem::path fresh = wineUserProfile() / "Programme" / "Lumora José 日本";
+  runtime.clearJournal();
+
+  ASSERT_EQ(install(fresh), 0);
+  const std::string second = manifestIn(fresh);
+  const Calls calls = runtime.calls();
+  const Calls takenBackThenRegistered = {kInit,       kAutoLaunchOff, removeManifest(first),
+                                         kCleanup,    kInit,          addManifest(second),
+                                         kAutoLaunch, kCleanup};
+  ASSERT_GE(calls.size(), takenBackThenRegistered.size());
+  EXPECT_EQ(Calls(calls.end() - takenBackThenRegistered.size(), calls.end()),
+            takenBackThenRegistered);
+  EXPECT_EQ(runtime.registry()["manifests"], nlohmann::json({{second, {"lumora.corvane"}}}));
+  EXPECT_EQ(runtime.registry()["autoLaunch"]["lumora.corvane"], true);
+  uninstall(fresh);
+  std::filesystem::remove_all(byHand);
+}
+
 TEST_P(InstallerTest, WithoutARuntimeTheInstallFinishesWithAWarning) {
   runtime.unregister();
   ASSERT_EQ(install(), 0);
@@ -98,6 +131,11 @@ TEST_P(InstallerTest, WithoutARuntimeTheInstallFinishesWithAWarning) {
   EXPECT_NE(log.find(utf16le("Warning: Lumora is not registered with the OpenVR runtime: ")),
             std::string::npos);
   EXPECT_NE(log.find(utf16le("VR_Init(Utility) failed: Installation path could not be located")),
+            std::string::npos);
+  // vrcheck's diagnosis follows the warning.
+  EXPECT_GT(log.find(utf16le("] [INFO] Manifest declares app key: lumora.corvane\r\n")),
+            log.find(utf16le("Warning: ")));
+  EXPECT_NE(log.find(utf16le("] [INFO] Manifest declares app key: lumora.corvane\r\n")),
             std::string::npos);
 
   uninstall(defaultFolder());
