@@ -11,14 +11,15 @@ set(CPACK_PACKAGE_DESCRIPTION
   "vrenlist adds an application manifest to the OpenVR runtime's permanent list
 of applications and switches auto-launch on for the application key
 lumora.corvane, so that the application starts together with the runtime.
-vrdelist undoes it, for an uninstall or a move. They are meant for
+vrdelist undoes it, for an uninstall or a move, and vrcheck tells whether
+the runtime will really start the application, and why not. They are meant for
 installers and companion applications, and report what happened on
 standard error and through their exit status.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 
 set(_docs ${CMAKE_BINARY_DIR}/docs)
-set(_manuals vrenlist vrdelist)
+set(_manuals vrenlist vrdelist vrcheck)
 foreach(tool ${_manuals})
   configure_file(${PROJECT_SOURCE_DIR}/docs/${tool}.1.in ${_docs}/${tool}.1 @ONLY)
 endforeach()
@@ -57,14 +58,15 @@ else()
   execute_process(COMMAND date -u -R -d "${VRENLIST_RELEASE_DATE}"
     OUTPUT_VARIABLE VRENLIST_RELEASE_DATE_RFC2822 OUTPUT_STRIP_TRAILING_WHITESPACE)
   configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${_docs}/changelog @ONLY)
-  foreach(document vrenlist.1 vrdelist.1 changelog)
+  foreach(document vrenlist.1 vrdelist.1 vrcheck.1 changelog)
     add_custom_command(OUTPUT ${_docs}/${document}.gz
       COMMAND gzip -9nkf ${_docs}/${document}
       DEPENDS ${_docs}/${document} VERBATIM)
     list(APPEND _compressed ${_docs}/${document}.gz)
   endforeach()
   add_custom_target(vrenlist_documents ALL DEPENDS ${_compressed})
-  install(FILES ${_docs}/vrenlist.1.gz ${_docs}/vrdelist.1.gz DESTINATION share/man/man1)
+  install(FILES ${_docs}/vrenlist.1.gz ${_docs}/vrdelist.1.gz ${_docs}/vrcheck.1.gz
+    DESTINATION share/man/man1)
   install(FILES ${_docs}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/debian/copyright
     DESTINATION share/doc/vrenlist)
 

@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# memcheck_success_road.sh VALGRIND STANDIN_LIBRARY MANIFEST VRENLIST VRDELIST
-# Runs a registration and its removal under valgrind memcheck against a
-# private stand-in runtime: zero errors, status 0 each, every runtime call
-# made.
+# memcheck_success_road.sh VALGRIND STANDIN_LIBRARY MANIFEST VRENLIST VRCHECK VRDELIST
+# Runs a registration, its check and its removal under valgrind memcheck
+# against a private stand-in runtime: zero errors, status 0 each, every
+# runtime call made.
 set -u
-valgrind=$1 library=$2 manifest=$3 vrenlist=$4 vrdelist=$5
+valgrind=$1 library=$2 vrenlist=$4 vrcheck=$5 vrdelist=$6
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 here=$(cd "$(dirname "$0")" && pwd)
+# The manifest beside its binaries, so that vrcheck finds all in place.
+mkdir "$dir/app"
+cp "$3" "$dir/app/"
+touch "$dir/app/lumora" "$dir/app/lumora.exe"
+manifest=$dir/app/$(basename "$3")
 
-for tool in "$vrenlist" "$vrdelist"; do
+for tool in "$vrenlist" "$vrcheck" "$vrdelist"; do
   STANDIN_LIBRARY=$library "$here/../scripts/with-standin-runtime" "$dir" \
     "$valgrind" --quiet --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite,indirect \
     "$tool" "$manifest"
@@ -19,8 +24,9 @@ for tool in "$vrenlist" "$vrdelist"; do
     exit 1
   fi
 done
-for call in '^SetApplicationAutoLaunch "lumora.corvane" true$' '^RemoveApplicationManifest '; do
+for call in '^SetApplicationAutoLaunch "lumora.corvane" true$' '^GetApplicationAutoLaunch ' \
+  '^RemoveApplicationManifest '; do
   grep -q "$call" "$dir/root/state/journal.log" || {
     echo "FAIL: the runtime never got $call"; cat "$dir/root/state/journal.log"; exit 1; }
 done
-echo "ok: registration and removal clean under memcheck"
+echo "ok: registration, check and removal clean under memcheck"

@@ -15,15 +15,16 @@ check "control: package and version" has_line "^ Version: $version$" "$work/info
 for dependency in libopenvr-api1 libstdc\\+\\+6 libc6; do
   check "Depends names $dependency" has_line "^ Depends: .*$dependency \(" "$work/info"
 done
-for file in ./usr/bin/vrenlist ./usr/bin/vrdelist ./usr/share/man/man1/vrenlist.1.gz \
-  ./usr/share/man/man1/vrdelist.1.gz ./usr/share/doc/vrenlist/copyright \
+for file in ./usr/bin/vrenlist ./usr/bin/vrdelist ./usr/bin/vrcheck \
+  ./usr/share/man/man1/vrenlist.1.gz ./usr/share/man/man1/vrdelist.1.gz \
+  ./usr/share/man/man1/vrcheck.1.gz ./usr/share/doc/vrenlist/copyright \
   ./usr/share/doc/vrenlist/changelog.gz; do
   check "holds $file" has_line "^${file//./\\.}$" "$work/files"
 done
 check "lintian: no errors or warnings" lintian --fail-on error,warning "$deb"
 
 dpkg-deb -x "$deb" "$work/deb"
-for tool in vrenlist vrdelist; do
+for tool in vrenlist vrdelist vrcheck; do
   binary=$work/deb/usr/bin/$tool
   check "$tool: PIE" sh -c "readelf -d '$binary' | grep -q 'FLAGS_1.*PIE'"
   check "$tool: full RELRO" sh -c "readelf -lW '$binary' | grep -q GNU_RELRO && readelf -d '$binary' | grep -q BIND_NOW"
@@ -34,19 +35,23 @@ for tool in vrenlist vrdelist; do
     "MANWIDTH=80 man --warnings -l '$work/deb/usr/share/man/man1/$tool.1.gz' 2>&1 >/dev/null | (! grep .)"
 done
 
-# The packaged tools' round trip: registered, then removed again.
+# The packaged tools' round trip: registered, checked (status 3: the example
+# ships no binary), then removed again.
 runtime=$work/linux-runtime
 STANDIN_LIBRARY=$repo/build/standin_runtime/vrclient.so "$repo/scripts/with-standin-runtime" \
-  "$runtime" sh -c '"$1/vrenlist" "$2" && "$1/vrdelist" "$2"' sh "$work/deb/usr/bin" \
-  "$repo/examples/lumora.vrmanifest" 2>"$work/deb-stderr"
-check "the packaged vrenlist and vrdelist succeed (status 0)" test $? -eq 0
+  "$runtime" sh -c '"$1/vrenlist" "$2" || exit; "$1/vrcheck" "$2"; [ $? -eq 3 ] && "$1/vrdelist" "$2"' \
+  sh "$work/deb/usr/bin" "$repo/examples/lumora.vrmanifest" 2>"$work/deb-stderr"
+check "the packaged vrenlist, vrcheck and vrdelist succeed" test $? -eq 0
+check "... and vrcheck asked about auto-launch" has_line '^GetApplicationAutoLaunch ' \
+  "$runtime/root/state/journal.log"
 check "... and the runtime got both auto-launch calls" has_line \
   '^SetApplicationAutoLaunch "lumora.corvane" true$' "$runtime/root/state/journal.log"
 check "... and the removal" has_line '^RemoveApplicationManifest ' "$runtime/root/state/journal.log"
 
 echo "--- $zip"
 unzip -Z1 "$zip" >"$work/zip-files"
-for file in vrenlist.exe vrdelist.exe README.txt LICENSE.txt vrenlist.txt vrdelist.txt \
+for file in vrenlist.exe vrdelist.exe vrcheck.exe README.txt LICENSE.txt vrenlist.txt \
+  vrdelist.txt vrcheck.txt \
   examples/installer/lumora.nsi examples/lumora.vrmanifest; do
   check "holds $file" has_line "^$zip_top/$file$" "$work/zip-files"
 done
@@ -54,7 +59,7 @@ check "holds no openvr_api.dll of its own" sh -c "! grep -q openvr_api.dll '$wor
 unzip -q "$zip" -d "$work/zip"
 check "README says where openvr_api.dll comes from" has_line 'bin\\win64\\openvr_api.dll' \
   "$work/zip/$zip_top/README.txt"
-for tool in vrenlist vrdelist; do
+for tool in vrenlist vrdelist vrcheck; do
   exe=$work/zip/$zip_top/$tool.exe
   check "$tool.exe: version resource, manifest, ASLR and NX" \
     /usr/bin/python3 "$repo/tests/packaging/check_pe_resources.py" "$exe" "$version"
@@ -63,7 +68,9 @@ done
 
 # The zipped tools' round trip under Wine.
 zipped_round_trip "$zip" "$work/windows-runtime" 2>"$work/zip-stderr"
-check "the zipped vrenlist.exe and vrdelist.exe succeed under Wine (status 0)" test $? -eq 0
+check "the zipped tools succeed under Wine (vrcheck.exe: status 3)" test $? -eq 0
+check "... and vrcheck.exe asked about auto-launch" has_line '^GetApplicationAutoLaunch ' \
+  "$work/windows-runtime/root/state/journal.log"
 check "... and the runtime got the auto-launch call" has_line \
   '^SetApplicationAutoLaunch "lumora.corvane" true$' "$work/windows-runtime/root/state/journal.log"
 check "... and the removal" has_line '^RemoveApplicationManifest ' \
