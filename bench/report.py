@@ -1,6 +1,6 @@
 """Prints the benchmark table from the files scripts/bench leaves in DIR:
 logger.json (Google Benchmark), runs.json (hyperfine), and vrenlist.rss,
-vrdelist.rss and bare.rss (peak resident set sizes in KiB, one run a line)."""
+vrcheck.rss, vrdelist.rss and bare.rss (peak resident set sizes in KiB, one run a line)."""
 import json
 import statistics
 import sys
@@ -44,6 +44,7 @@ rows.append(("composed, then dropped (front-end)", "%.0f ns" % ns("composedThenD
 runs = {r["command"]: r for r in json.loads((out / "runs.json").read_text())["results"]}
 bare = runs["bare"]
 for name, label in (("vrenlist", "vrenlist whole run (success road, store unchanged)"),
+                    ("vrcheck", "vrcheck whole run (all in place)"),
                     ("vrdelist", "vrdelist whole run (success road, store unchanged)"),
                     ("undo", "vrdelist undoing a fresh registration")):
     tool = runs[name]
@@ -59,7 +60,7 @@ def peak(name):
 
 
 bare_rss = peak("bare")
-for name in ("vrenlist", "vrdelist"):
+for name in ("vrenlist", "vrcheck", "vrdelist"):
     tool_rss = peak(name)
     rows.append(("peak memory, %s / bare" % name, "%d KiB / %d KiB" % (tool_rss, bare_rss),
                  "difference %+d KiB" % (tool_rss - bare_rss)))
