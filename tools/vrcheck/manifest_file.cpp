@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string_view>
@@ -44,18 +43,26 @@ std::optional<std::string> readManifest(const std::filesystem::path& manifest,
                         ". Name the .vrmanifest file inside it.");
     return std::nullopt;
   }
+  // A device or a pipe could be read for ever.
   const std::uintmax_t size = std::filesystem::file_size(manifest, error);
-  if (!error && size > kLargestManifest) {
+  if (!std::filesystem::is_regular_file(status) || error) {
+    findings.notInPlace("Manifest is not a regular file: ", shown,
+                        ". Name the app's .vrmanifest file.");
+    return std::nullopt;
+  }
+  if (size > kLargestManifest) {
     findings.notInPlace("Manifest is larger than 1 MiB, too large to be an app manifest: ", shown,
                         ". Name the app's .vrmanifest file.");
     return std::nullopt;
   }
   std::ifstream in(manifest, std::ios::binary);
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!in.is_open() || in.bad()) {
     findings.notInPlace("Manifest cannot be read: ", shown, ". Check that this user may read it.");
     return std::nullopt;
   }
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
   return bytes;
 }
 

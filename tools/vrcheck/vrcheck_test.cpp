@@ -19,6 +19,7 @@ const std::string kManifest =
 const std::string kFolder = "<a folder>";
 const std::string kHuge = "<over 1 MiB>";
 const std::string kMissing = "<no file>";
+const std::string kDevice = "<the null device>";
 
 enum class Store { Empty, Here, HereAutoLaunchOff, Elsewhere, HereOtherSpelling };
 
@@ -130,6 +131,14 @@ const Situation kSituations[] = {
      std::vector<std::string>{"byte order mark"} + kManifestInPlace + kRegisteredInPlace},
     {"UTF-16", std::string("\xFF\xFE{\0}\0", 6), Store::Empty, 3, {"UTF-16", "not registered"}},
     {"a folder", kFolder, Store::Empty, 3, {"is a folder", "not registered"}},
+    {"a device",
+     kDevice,
+     Store::Empty,
+     3,
+     {"not a regular file", "not registered"},
+     {},
+     "app",
+     Platform::Linux},
     {"huge", kHuge, Store::Empty, 3, {"larger than 1 MiB", "not registered"}},
     {"missing", kMissing, Store::Empty, 3, {"Manifest not found", "not registered"}},
     {"runtime refuses a query",
@@ -168,6 +177,8 @@ class VrcheckTest : public ToolTest {
     const std::filesystem::path manifest = folder / "lumora.vrmanifest";
     if (situation.manifest == kFolder) {
       std::filesystem::create_directory(manifest);
+    } else if (situation.manifest == kDevice) {
+      std::filesystem::create_symlink("/dev/null", manifest);
     } else if (situation.manifest == kHuge) {
       std::ofstream(manifest).put('{');
       std::filesystem::resize_file(manifest, 2 * 1024 * 1024);
