@@ -221,6 +221,7 @@ Section "Lumora"
     ; Not a runtime's answer (a wrong command line, or the tool did not
     ; start): something is wrong with this installer itself.
     DetailPrint "vrenlist failed with status $status"
+    SetOutPath $TEMP  ; Windows keeps the working folder from being removed
     !insertmacro RemoveFiles $INSTDIR
     MessageBox MB_ICONSTOP "Registering ${APP_NAME} with the OpenVR runtime failed (status $status)." /SD IDOK
     Abort

@@ -8,6 +8,8 @@ namespace corvane::testing {
 namespace {
 
 const std::string kInstallerKey = "HKCU\\Software\\Lumora";
+const std::string kUninstallEntry =
+    "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumora";
 // What vrcheck asks before a first registration.
 const Calls kCheckUnregistered = {kInit, {"IsApplicationInstalled", {"lumora.corvane"}}, kCleanup};
 
@@ -28,6 +30,7 @@ class InstallerTest : public VrenlistTest {
   // Each test starts with Lumora never installed in the prefix.
   void SetUp() override {
     wine("reg", {"delete", kInstallerKey, "/f"});
+    wine("reg", {"delete", kUninstallEntry, "/f"});
     std::filesystem::remove_all(defaultFolder());
   }
 
@@ -39,11 +42,12 @@ class InstallerTest : public VrenlistTest {
     return runProcess(windowsCommand(program, arguments));
   }
 
-  // Runs the installer silently into folder (its default if empty). /D=
+  // Runs an installer silently into folder (its default if empty). /D=
   // must come last and unquoted, spaces and all, so the command line goes
   // through cmd as typed.
-  static int install(const std::filesystem::path& folder = {}) {
-    std::string commandLine = nativePath(Platform::Windows, windowsInstaller()) + " /S";
+  static int install(const std::filesystem::path& folder = {},
+                     const std::filesystem::path& installer = windowsInstaller()) {
+    std::string commandLine = nativePath(Platform::Windows, installer) + " /S";
     if (!folder.empty()) commandLine += " /D=" + windowsDriveCPath(folder);
     return wine("cmd", {"/c", commandLine}).exitStatus;
   }
@@ -55,7 +59,18 @@ class InstallerTest : public VrenlistTest {
     waitForWindowsPrograms();
   }
 
-  static bool installerKeyExists() { return wine("reg", {"query", kInstallerKey}).exitStatus == 0; }
+  static bool keyExists(const std::string& key) {
+    return wine("reg", {"query", key}).exitStatus == 0;
+  }
+
+  // Whether a program's embedded application manifest runs it as the user
+  // who starts it, asking for no elevation.
+  static bool runsAsInvoker(const std::filesystem::path& program) {
+    const std::string bytes = readFile(program);
+    return bytes.find("<requestedExecutionLevel level=\"asInvoker\"") != std::string::npos &&
+           bytes.find("requireAdministrator") == std::string::npos &&
+           bytes.find("highestAvailable") == std::string::npos;
+  }
 
   static std::string manifestIn(const std::filesystem::path& folder) {
     return windowsDriveCPath(folder / "lumora.vrmanifest");
@@ -73,7 +88,19 @@ TEST_P(InstallerTest, RegistersMovesAndUninstalls) {
                            "lumora.vrmanifest", "uninstall.exe"}) {
     EXPECT_TRUE(std::filesystem::exists(defaultFolder() / file)) << file;
   }
-  EXPECT_TRUE(installerKeyExists());
+  EXPECT_TRUE(keyExists(kInstallerKey));
+  EXPECT_TRUE(keyExists(kUninstallEntry));
+  EXPECT_TRUE(runsAsInvoker(windowsInstaller()));
+  EXPECT_TRUE(runsAsInvoker(defaultFolder() / "uninstall.exe"));
+
+  // Reinstalled into the same folder: the registration stays as it is.
+  runtime.clearJournal();
+  ASSERT_EQ(install(), 0);
+  for (const JournalEntry& call : runtime.calls()) {
+    EXPECT_NE(call.call, "RemoveApplicationManifest");
+    EXPECT_FALSE(call == kAutoLaunchOff);
+  }
+  EXPECT_EQ(runtime.registry()["autoLaunch"]["lumora.corvane"], true);
 
   // Reinstalled into a folder named with spaces and characters outside
   // ASCII: the old registration goes before the new one comes.
@@ -95,7 +122,20 @@ TEST_P(InstallerTest, RegistersMovesAndUninstalls) {
   EXPECT_EQ(runtime.registry()["manifests"], nlohmann::json::object());
   EXPECT_EQ(runtime.registry()["autoLaunch"]["lumora.corvane"], false);
   EXPECT_FALSE(std::filesystem::exists(moved));
-  EXPECT_FALSE(installerKeyExists());
+  EXPECT_FALSE(keyExists(kInstallerKey));
+  EXPECT_FALSE(keyExists(kUninstallEntry));
+}
+
+// A vrenlist.exe that answers 2, or cannot start, means the installer
+// itself is wrong: it leaves nothing behind.
+TEST_P(InstallerTest, AToolThatMisbehavesAbortsTheInstall) {
+  for (const char* tools : {"tools-answering-2", "tools-not-starting"}) {
+    EXPECT_NE(install({}, windowsInstaller().parent_path() / tools / "lumora-setup.exe"), 0)
+        << tools;
+    EXPECT_FALSE(std::filesystem::exists(defaultFolder())) << tools;
+    EXPECT_FALSE(keyExists(kInstallerKey)) << tools;
+    EXPECT_FALSE(keyExists(kUninstallEntry)) << tools;
+  }
 }
 
 TEST_P(InstallerTest, TakesBackARegistrationFromAFolderItDoesNotKnow) {
@@ -126,7 +166,7 @@ TEST_P(InstallerTest, WithoutARuntimeTheInstallFinishesWithAWarning) {
   runtime.unregister();
   ASSERT_EQ(install(), 0);
   EXPECT_TRUE(std::filesystem::exists(defaultFolder() / "vrenlist.exe"));
-  EXPECT_TRUE(installerKeyExists());
+  EXPECT_TRUE(keyExists(kInstallerKey));
   const std::string log = readFile(defaultFolder() / "install.log");
   EXPECT_NE(log.find(utf16le("Warning: Lumora is not registered with the OpenVR runtime: ")),
             std::string::npos);
@@ -140,7 +180,7 @@ TEST_P(InstallerTest, WithoutARuntimeTheInstallFinishesWithAWarning) {
 
   uninstall(defaultFolder());
   EXPECT_FALSE(std::filesystem::exists(defaultFolder()));
-  EXPECT_FALSE(installerKeyExists());
+  EXPECT_FALSE(keyExists(kInstallerKey));
 }
 
 VRENLIST_INSTANTIATE_FOR_WINDOWS(InstallerTest);
