@@ -28,7 +28,7 @@ struct Situation {
   std::string manifest;
   Store store;
   int status;
-  std::vector<std::string> findings;  // "{old}" is the other folder's manifest, quoted
+  std::vector<std::string> findings;  // "{old}": the other folder's manifest, quoted
   nlohmann::json faults = nlohmann::json::object();
   std::string folder = "app";
   std::optional<Platform> only = std::nullopt;
@@ -40,15 +40,20 @@ std::string replaced(std::string text, const std::string& from, const std::strin
   return text;
 }
 
-const std::vector<std::string> kManifestInPlace = {
-    "declares app key: lumora.corvane", "makes the app a dashboard overlay", "Binary found"};
-const std::vector<std::string> kRegisteredInPlace = {"App key registered", "this manifest's folder",
-                                                     "Auto-launch enabled"};
+using Words = std::vector<std::string>;
 
-std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+Words operator+(Words a, const Words& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
+
+const Words kManifestInPlace = {"declares app key: lumora.corvane",
+                                "makes the app a dashboard overlay", "Binary found"};
+const Words kRegisteredInPlace = {"App key registered", "this manifest's folder",
+                                  "Auto-launch enabled"};
+const Words kInPlace = kManifestInPlace + kRegisteredInPlace;
+const Words kUnregistered = {
+    "not registered with the runtime: lumora.corvane. Register it with: vrenlist"};
 
 std::string deepFolder() {
   std::string deep;
@@ -56,112 +61,54 @@ std::string deepFolder() {
   return deep + "app";
 }
 
+const std::string kBinaryGone =
+    replaced(replaced(kManifest, "\"lumora\"", "\"gone\""), "lumora.exe", "gone.exe");
+const std::string kNoBinary =
+    R"({"applications": [{"app_key": "lumora.corvane", "is_dashboard_overlay": true}]})";
+
+// clang-format off
 const Situation kSituations[] = {
-    {"all in place", kManifest, Store::Here, 0, kManifestInPlace + kRegisteredInPlace},
-    {"folder outside ASCII",
-     kManifest,
-     Store::Here,
-     0,
-     kManifestInPlace + kRegisteredInPlace,
-     {},
-     "José 日本 🎮"},
-    {"path over 3,000 characters",
-     kManifest,
-     Store::Here,
-     0,
-     kManifestInPlace + kRegisteredInPlace,
-     {},
-     deepFolder()},
-    {"another spelling of the folder",
-     kManifest,
-     Store::HereOtherSpelling,
-     0,
-     kManifestInPlace + kRegisteredInPlace,
-     {},
-     "app",
+    {"all in place", kManifest, Store::Here, 0, kInPlace},
+    {"folder outside ASCII", kManifest, Store::Here, 0, kInPlace, {}, "José 日本 🎮"},
+    {"path over 3,000 characters", kManifest, Store::Here, 0, kInPlace, {}, deepFolder()},
+    {"another spelling of the folder", kManifest, Store::HereOtherSpelling, 0, kInPlace, {}, "app",
      Platform::Windows},
-    {"not registered", kManifest, Store::Empty, 3,
-     kManifestInPlace +
-         std::vector<std::string>{
-             "not registered with the runtime: lumora.corvane. Register it with: vrenlist"}},
-    {"registered from another folder", kManifest, Store::Elsewhere, 3,
-     kManifestInPlace + std::vector<std::string>{"App key registered",
-                                                 "Take that registration back with: vrdelist {old}",
-                                                 "Auto-launch enabled"}},
-    {"auto-launch forgotten", kManifest, Store::HereAutoLaunchOff, 3,
-     kManifestInPlace + std::vector<std::string>{"App key registered", "this manifest's folder",
-                                                 "Auto-launch is off"}},
-    {"not a dashboard overlay",
-     replaced(kManifest, "true", "false"),
-     Store::Here,
-     3,
-     {"declares app key", "does not make the app a dashboard overlay", "Binary found",
-      "App key registered", "this manifest's folder", "Auto-launch enabled"}},
-    {"binary gone",
-     replaced(replaced(kManifest, "\"lumora\"", "\"gone\""), "lumora.exe", "gone.exe"), Store::Here,
-     3,
-     std::vector<std::string>{"declares app key", "makes the app", "Binary not found"} +
-         kRegisteredInPlace},
-    {"no binary for this platform",
-     R"({"applications": [{"app_key": "lumora.corvane",
-       "is_dashboard_overlay": true}]})",
-     Store::Empty,
-     3,
-     {"declares app key", "makes the app", "names no binary", "not registered"}},
-    {"binary under /usr",
-     replaced(kManifest, "\"lumora\"", "\"/usr/bin/lumora\""),
-     Store::Empty,
-     3,
-     {"declares app key", "makes the app", "Binary not found", "under /usr", "not registered"},
-     {},
-     "app",
+    {"not registered", kManifest, Store::Empty, 3, kManifestInPlace + kUnregistered},
+    {"registered from another folder", kManifest, Store::Elsewhere, 3, kManifestInPlace +
+     Words{"App key registered", "Take that registration back with: vrdelist {old}", "Auto-launch enabled"}},
+    {"auto-launch forgotten", kManifest, Store::HereAutoLaunchOff, 3, kManifestInPlace +
+     Words{"App key registered", "this manifest's folder", "Auto-launch is off"}},
+    {"not a dashboard overlay", replaced(kManifest, "true", "false"), Store::Here, 3,
+     Words{"declares app key", "does not make the app a dashboard overlay", "Binary found"} + kRegisteredInPlace},
+    {"binary gone", kBinaryGone, Store::Here, 3,
+     Words{"declares app key", "makes the app", "Binary not found"} + kRegisteredInPlace},
+    {"no binary for this platform", kNoBinary, Store::Empty, 3,
+     Words{"declares app key", "makes the app", "names no binary"} + kUnregistered},
+    {"binary under /usr", replaced(kManifest, "\"lumora\"", "\"/usr/bin/lumora\""), Store::Empty, 3,
+     Words{"declares app key", "makes the app", "Binary not found", "under /usr"} + kUnregistered, {}, "app",
      Platform::Linux},
-    {"other keys only",
-     R"({"applications": [{"app_key": "other.app"}, {"app_key": "third.app"}]})",
-     Store::Empty,
-     3,
-     {"it declares other.app, third.app", "not registered"}},
-    {"not JSON", "{\"applications\": [", Store::Empty, 3, {"not JSON", "not registered"}},
-    {"not UTF-8",
-     replaced(kManifest, "lumora.corvane", "lumora.\xE9"),
-     Store::Empty,
-     3,
-     {"not JSON in UTF-8", "not registered"}},
-    {"byte order mark", "\xEF\xBB\xBF" + kManifest, Store::Here, 3,
-     std::vector<std::string>{"byte order mark"} + kManifestInPlace + kRegisteredInPlace},
-    {"UTF-16", std::string("\xFF\xFE{\0}\0", 6), Store::Empty, 3, {"UTF-16", "not registered"}},
-    {"a folder", kFolder, Store::Empty, 3, {"is a folder", "not registered"}},
-    {"a device",
-     kDevice,
-     Store::Empty,
-     3,
-     {"not a regular file", "not registered"},
-     {},
-     "app",
+    {"other keys only", R"({"applications": [{"app_key": "other.app"}, {"app_key": "third.app"}]})",
+     Store::Empty, 3, Words{"it declares other.app, third.app"} + kUnregistered},
+    {"not JSON", "{\"applications\": [", Store::Empty, 3, Words{"not JSON"} + kUnregistered},
+    {"not UTF-8", replaced(kManifest, "lumora.corvane", "lumora.\xE9"), Store::Empty, 3,
+     Words{"not JSON in UTF-8"} + kUnregistered},
+    {"byte order mark", "\xEF\xBB\xBF" + kManifest, Store::Here, 3, Words{"byte order mark"} + kInPlace},
+    {"UTF-16", std::string("\xFF\xFE{\0}\0", 6), Store::Empty, 3, Words{"UTF-16"} + kUnregistered},
+    {"a folder", kFolder, Store::Empty, 3, Words{"is a folder"} + kUnregistered},
+    {"a device", kDevice, Store::Empty, 3, Words{"not a regular file"} + kUnregistered, {}, "app",
      Platform::Linux},
-    {"huge", kHuge, Store::Empty, 3, {"larger than 1 MiB", "not registered"}},
-    {"missing", kMissing, Store::Empty, 3, {"Manifest not found", "not registered"}},
-    {"runtime refuses a query",
-     kManifest,
-     Store::Here,
-     1,
-     kManifestInPlace + std::vector<std::string>{"App key registered",
-                                                 "GetApplicationPropertyString failed: "
-                                                 "VRApplicationError_IPCFailed"},
+    {"huge", kHuge, Store::Empty, 3, Words{"larger than 1 MiB"} + kUnregistered},
+    {"missing", kMissing, Store::Empty, 3, Words{"Manifest not found"} + kUnregistered},
+    {"runtime refuses a query", kManifest, Store::Here, 1, kManifestInPlace +
+     Words{"App key registered", "GetApplicationPropertyString failed: VRApplicationError_IPCFailed"},
      {{"applicationPropertyError", 105}}},
-    {"no runtime",
-     kManifest,
-     Store::Here,
-     1,
-     kManifestInPlace + std::vector<std::string>{"VR_Init(Utility) failed: Hmd Not Found (108)"},
-     {{"initError", 108}}},
-    {"no applications interface",
-     kMissing,
-     Store::Here,
-     1,
+    {"no runtime", kManifest, Store::Here, 1,
+     kManifestInPlace + Words{"VR_Init(Utility) failed: Hmd Not Found (108)"}, {{"initError", 108}}},
+    {"no applications interface", kMissing, Store::Here, 1,
      {"Manifest not found", "Applications interface unavailable: IVRApplications_007"},
      {{"applicationsUnavailable", true}}},
 };
+// clang-format on
 
 class VrcheckTest : public ToolTest {
  protected:
