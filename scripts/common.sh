@@ -1,10 +1,6 @@
-# Sourced by the other scripts: repository root, root privileges, build.
+# Sourced by the other scripts: repository root and build.
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
-
-as_root() {
-  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
 
 # configure PRESET [CMAKE_ARGS...]: the build flags live in CMakePresets.json.
 configure() {
