@@ -1,6 +1,7 @@
 """Prints the benchmark table from the files scripts/bench leaves in DIR:
-logger.json (Google Benchmark), runs.json (hyperfine), and vrenlist.rss,
-vrcheck.rss, vrdelist.rss and bare.rss (peak resident set sizes in KiB, one run a line)."""
+logger.json (Google Benchmark), runs.json (hyperfine), vrenlist.rss,
+vrcheck.rss, vrdelist.rss and bare.rss (peak resident set sizes in KiB, one run a line),
+and NAME.instructions (instructions callgrind counted in one run of each)."""
 import json
 import statistics
 import sys
@@ -58,6 +59,15 @@ rows.append(("bare VR_Init + VR_Shutdown", "%.2f ms mean, %.2f ms median" % (bar
 def peak(name):
     return statistics.median(int(line) for line in (out / (name + ".rss")).read_text().split())
 
+
+def instructions(name):
+    return int((out / (name + ".instructions")).read_text().replace(",", ""))
+
+
+for name in ("vrenlist", "vrcheck", "vrdelist"):
+    rows.append(("instructions, %s / bare (callgrind)" % name,
+                 "%d / %d" % (instructions(name), instructions("bare")),
+                 "/bare %.3f" % (instructions(name) / instructions("bare"))))
 
 bare_rss = peak("bare")
 for name in ("vrenlist", "vrcheck", "vrdelist"):
