@@ -196,10 +196,14 @@ Section "Lumora"
   File "${TOOLS_DIR}/vrcheck.exe"
   File "${TOOLS_DIR}/openvr_api.dll"
 
+  ; The tools run with a working folder of their own: Windows cannot remove
+  ; a folder that a process, or one just ending, works in.
+  InitPluginsDir
+  SetOutPath $PLUGINSDIR
+
   ; A registration from a folder this installer does not remember (its
   ; settings are gone, or the app was moved by hand) would keep the key and
   ; refuse this one. vrcheck names its manifest; take that one back too.
-  InitPluginsDir
   Call RunVrcheck
   Call FindOtherRegistration
   ${If} $otherManifest != ""
@@ -221,7 +225,6 @@ Section "Lumora"
     ; Not a runtime's answer (a wrong command line, or the tool did not
     ; start): something is wrong with this installer itself.
     DetailPrint "vrenlist failed with status $status"
-    SetOutPath $TEMP  ; Windows keeps the working folder from being removed
     !insertmacro RemoveFiles $INSTDIR
     MessageBox MB_ICONSTOP "Registering ${APP_NAME} with the OpenVR runtime failed (status $status)." /SD IDOK
     Abort
