@@ -2,6 +2,16 @@
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 
+# lay_out_example DIR: the example manifest in DIR beside placeholders for
+# the app's binaries, as an install lays it out, so that vrcheck finds all
+# in place. Prints the manifest's path.
+lay_out_example() {
+  mkdir -p "$1"
+  cp "$repo/examples/lumora.vrmanifest" "$1/"
+  touch "$1/lumora" "$1/lumora.exe"
+  printf '%s\n' "$1/lumora.vrmanifest"
+}
+
 # configure PRESET [CMAKE_ARGS...]: the build flags live in CMakePresets.json.
 configure() {
   local preset=$1

@@ -13,11 +13,6 @@ const std::string kUninstallEntry =
 // What vrcheck asks before a first registration.
 const Calls kCheckUnregistered = {kInit, {"IsApplicationInstalled", {"lumora.corvane"}}, kCleanup};
 
-Calls operator+(Calls a, const Calls& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
 // Text as Windows writes it in UTF-16LE, for finding ASCII in install.log.
 std::string utf16le(const std::string& ascii) {
   std::string bytes;

@@ -37,6 +37,13 @@ inline const JournalEntry kAutoLaunch{"SetApplicationAutoLaunch", {"lumora.corva
 inline const JournalEntry kAutoLaunchOff{"SetApplicationAutoLaunch", {"lumora.corvane", "false"}};
 inline const JournalEntry kCleanup{"Cleanup", {}};
 
+// a, then b: expected calls or lines in the order they come.
+template <typename T>
+std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
 inline JournalEntry addManifest(const std::string& path) {
   return {"AddApplicationManifest", {path, "false"}};
 }

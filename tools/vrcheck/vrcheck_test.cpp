@@ -42,11 +42,6 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 
 using Words = std::vector<std::string>;
 
-Words operator+(Words a, const Words& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
 const Words kManifestInPlace = {"declares app key: lumora.corvane",
                                 "makes the app a dashboard overlay", "Binary found"};
 const Words kRegisteredInPlace = {"App key registered", "this manifest's folder",
