@@ -21,6 +21,7 @@
 #include "applications.h"
 #include "ivr_client_core.h"
 #include "journal_format.h"
+#include "path_registry.h"
 #include "state.h"
 
 namespace standin {
@@ -65,6 +66,13 @@ class ClientCore final : public IVRClientCore {
     state_.record("Init " + std::to_string(eApplicationType) + " " + quoteArgument(pStartupInfo));
     const Faults faults = state_.loadFaults();
     if (faults.initError != vr::VRInitError_None) return faults.initError;
+    // The runtime's client reads the paths file with the loader's own code
+    // and needs its config and log folders: a file with "config": null
+    // fails with 111 (pyopenvr #55); 112 is the same for the log folder.
+    const std::optional<RuntimePaths> paths = readRuntimePaths();
+    if (!paths) return vr::VRInitError_Init_PathRegistryNotFound;
+    if (paths->config.empty()) return vr::VRInitError_Init_NoConfigPath;
+    if (paths->log.empty()) return vr::VRInitError_Init_NoLogPath;
     applicationsUnavailable_ = faults.applicationsUnavailable;
     applications_ = std::make_unique<Applications>(state_, faults);
     return vr::VRInitError_None;

@@ -36,8 +36,13 @@ class StandinRuntime {
   // Replaces the store, as if earlier runs had left it so.
   void setRegistry(const nlohmann::json& registry) const;
 
+  // The runtime's root folder, as laid out.
+  std::filesystem::path root() const { return dir_.path() / "root"; }
+
   // The path registry file that names this runtime, as the SDK reports it.
   std::string pathRegistryName() const;
+  // The path registry file on this machine, to rewrite or read back.
+  std::filesystem::path pathRegistry() const;
   // Removes the path registry, so that no runtime can be found.
   void unregister() const;
 
@@ -52,8 +57,7 @@ class StandinRuntime {
   std::string registryBytes() const;
 
  private:
-  std::filesystem::path stateDir() const { return dir_.path() / "root" / "state"; }
-  std::filesystem::path pathRegistry() const;
+  std::filesystem::path stateDir() const { return root() / "state"; }
 
   Platform platform_;
   TempDir dir_;

@@ -102,7 +102,7 @@ class ToolTest : public ::testing::TestWithParam<Platform> {
                   ErrorStream errorStream = ErrorStream::Captured) const {
     ProcessOptions options;
     options.environment = runtime.environment();
-    options.environment.insert(environment.begin(), environment.end());
+    for (const auto& [name, value] : environment) options.environment[name] = value;
     options.errorStream = errorStream;
     const ProcessResult result = runProcess(toolCommand(platform(), tool, arguments), options);
     EXPECT_EQ(result.signal, 0);

@@ -2,8 +2,9 @@
 // installed here, so that vrenlist.exe meets a runtime under Wine. It finds
 // and drives the runtime as the SDK does, so the vendor's DLL can take its
 // place unchanged:
-// - the path registry is %LOCALAPPDATA%\openvr\openvrpaths.vrpath, and the
-//   first of its "runtime" entries is the runtime's root;
+// - the paths file and the runtime's root come from path_registry.h, read
+//   as the vendor's loader reads them: VR_PATHREG_OVERRIDE or the user's
+//   Local AppData, the first "runtime" entry only, VR_OVERRIDE over it;
 // - the root must be a folder (else 100), with a bin folder (else 101)
 //   holding vrclient_x64.dll (else 102), which exports VRClientCoreFactory
 //   (else 104), which hands out IVRClientCore_003 (else 105);
@@ -14,19 +15,15 @@
 // Only the six functions that vrenlist imports are here.
 #define VR_API_EXPORT
 #include <openvr.h>
-#include <shlobj.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <mutex>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
 #include "ivr_client_core.h"
+#include "path_registry.h"
 
 using namespace vr;
 
@@ -37,44 +34,15 @@ HMODULE runtimeModule = nullptr;
 standin::IVRClientCore* clientCore = nullptr;
 uint32_t initToken = 0;
 
-std::filesystem::path pathRegistryFile() {
-  wchar_t localAppData[MAX_PATH];
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0,
-                              localAppData))) {
-    return {};
-  }
-  return std::filesystem::path(localAppData) / L"openvr" / L"openvrpaths.vrpath";
-}
-
-// The first runtime root that the path registry names ("" if none), or
-// nullopt when the registry cannot be read.
-std::optional<std::filesystem::path> runtimeRoot() {
-  const std::filesystem::path file = pathRegistryFile();
-  std::ifstream in(file, std::ios::binary);
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (text.empty()) {
-    std::fprintf(stderr, "Unable to read VR Path Registry from %s\n", file.u8string().c_str());
-    return std::nullopt;
-  }
-  const nlohmann::json registry = nlohmann::json::parse(text, nullptr, false);
-  if (!registry.is_object()) {
-    std::fprintf(stderr, "Unable to parse %s\n", file.u8string().c_str());
-    return std::nullopt;
-  }
-  const auto runtimes = registry.find("runtime");
-  if (runtimes == registry.end() || !runtimes->is_array() || runtimes->empty() ||
-      !runtimes->front().is_string()) {
-    return std::filesystem::path();
-  }
-  return std::filesystem::u8path(runtimes->front().get<std::string>());
-}
-
 EVRInitError loadRuntime() {
-  const std::optional<std::filesystem::path> root = runtimeRoot();
-  if (!root) return VRInitError_Init_PathRegistryNotFound;
+  const std::optional<standin::RuntimePaths> paths = standin::readRuntimePaths();
+  if (!paths) return VRInitError_Init_PathRegistryNotFound;
+  const std::filesystem::path root = std::filesystem::u8path(paths->runtime);
   std::error_code ignored;
-  if (!std::filesystem::is_directory(*root, ignored)) return VRInitError_Init_InstallationNotFound;
-  const std::filesystem::path bin = *root / L"bin";
+  if (paths->runtime.empty() || !std::filesystem::is_directory(root, ignored)) {
+    return VRInitError_Init_InstallationNotFound;
+  }
+  const std::filesystem::path bin = root / L"bin";
   if (!std::filesystem::is_directory(bin, ignored)) return VRInitError_Init_InstallationCorrupt;
 
   const HMODULE module =

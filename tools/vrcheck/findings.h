@@ -2,6 +2,7 @@
 // for what is not, with what to do about it.
 #pragma once
 
+#include <string>
 #include <utility>
 
 #include "logger.h"
@@ -18,13 +19,26 @@ class Findings {
   template <typename... Parts>
   void notInPlace(Parts&&... parts) {
     common::logWarn(std::forward<Parts>(parts)...);
-    allInPlace_ = false;
+    ++notInPlace_;
   }
 
-  bool allInPlace() const { return allInPlace_; }
+  bool allInPlace() const { return notInPlace_ == 0; }
+  int notInPlaceCount() const { return notInPlace_; }
 
  private:
-  bool allInPlace_ = true;
+  int notInPlace_ = 0;
 };
+
+// A text as one argument of a command to copy and paste: cmd's double
+// quotes (no Windows file name holds one), or a POSIX shell's single quotes.
+inline std::string shellQuoted(const std::string& text) {
+#ifdef _WIN32
+  return "\"" + text + "\"";
+#else
+  std::string result = "'";
+  for (const char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return result + "'";
+#endif
+}
 
 }  // namespace corvane::vrcheck

@@ -1,11 +1,13 @@
 // vrcheck: tells whether the OpenVR runtime will really start the companion
 // application with itself, and if not, why not and what to do. It reads the
-// manifest and asks the runtime; it changes nothing.
+// manifest and the files the SDK finds the runtime by, then asks the
+// runtime; it changes nothing.
 // Exit status: 0 all in place, 1 the runtime was unreachable or refused a
 // query, 2 usage, 3 something is not in place.
 #include <filesystem>
 
 #include "command_line.h"
+#include "connection.h"
 #include "findings.h"
 #include "manifest_file.h"
 #include "registration.h"
@@ -25,9 +27,19 @@ int check(const char* manifestPath) {
 
   Findings findings;
   checkManifestFile(manifest, manifestPath, findings);
-  if (!connectAsUtility()) return kRuntimeFailure;
+  const ConnectionFacts facts = checkConnection(manifestPath, findings);
+  // The runtime's own answer is the authority; the findings above explain it.
+  if (!connectAsUtility()) {
+    if (facts.inPlace) explainRefusal(facts, findings);
+    return kRuntimeFailure;
+  }
   const RuntimeConnection connection;
-  if (!checkRegistration(manifest, manifestPath, findings)) return kRuntimeFailure;
+  vr::IVRApplications* apps = applications();
+  if (apps == nullptr) {
+    explainMissingApplications(facts, findings);
+    return kRuntimeFailure;
+  }
+  if (!checkRegistration(*apps, manifest, manifestPath, findings)) return kRuntimeFailure;
   return findings.allInPlace() ? kSuccess : kNotInPlace;
 }
 

@@ -1,12 +1,12 @@
 #include "manifest_file.h"
 
-#include <cstdint>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string_view>
 
+#include "json_text.h"
 #include "runtime.h"
+#include "small_file.h"
 
 namespace corvane::vrcheck {
 namespace {
@@ -14,56 +14,44 @@ namespace {
 using nlohmann::json;
 using tools::kAppKey;
 
-// Far beyond any application manifest; a larger file is something else,
-// and is not read into memory.
-constexpr std::uintmax_t kLargestManifest = 1024 * 1024;
-
 #ifdef _WIN32
 constexpr const char* kBinaryPathKey = "binary_path_windows";
 #else
 constexpr const char* kBinaryPathKey = "binary_path_linux";
 #endif
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
 // The file's bytes, or nullopt after a finding that says why there are none.
 std::optional<std::string> readManifest(const std::filesystem::path& manifest,
                                         const std::string& shown, Findings& findings) {
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(manifest, error);
-  if (!std::filesystem::exists(status)) {
-    findings.notInPlace("Manifest not found: ", shown,
-                        ". Check the path, or install the app again.");
-    return std::nullopt;
+  SmallFile file = readSmallFile(manifest);
+  switch (file.problem) {
+    case FileProblem::None: return std::move(file.bytes);
+    case FileProblem::Missing:
+      findings.notInPlace("Manifest not found: ", shown,
+                          ". Check the path, or install the app again.");
+      break;
+    case FileProblem::FolderNotEntered:
+      findings.notInPlace("Manifest cannot be read: ", shown, ". This user may not enter ",
+                          file.folder.u8string(), "; give it access, or run as the app's user.");
+      break;
+    case FileProblem::Folder:
+      findings.notInPlace("Manifest is a folder, not a file: ", shown,
+                          ". Name the .vrmanifest file inside it.");
+      break;
+    case FileProblem::NotRegular:
+      findings.notInPlace("Manifest is not a regular file: ", shown,
+                          ". Name the app's .vrmanifest file.");
+      break;
+    case FileProblem::TooLarge:
+      findings.notInPlace("Manifest is larger than 1 MiB, too large to be an app manifest: ", shown,
+                          ". Name the app's .vrmanifest file.");
+      break;
+    case FileProblem::Unreadable:
+      findings.notInPlace("Manifest cannot be read: ", shown,
+                          ". Check that this user may read it.");
+      break;
   }
-  if (std::filesystem::is_directory(status)) {
-    findings.notInPlace("Manifest is a folder, not a file: ", shown,
-                        ". Name the .vrmanifest file inside it.");
-    return std::nullopt;
-  }
-  // A device or a pipe could be read for ever.
-  const std::uintmax_t size = std::filesystem::file_size(manifest, error);
-  if (!std::filesystem::is_regular_file(status) || error) {
-    findings.notInPlace("Manifest is not a regular file: ", shown,
-                        ". Name the app's .vrmanifest file.");
-    return std::nullopt;
-  }
-  if (size > kLargestManifest) {
-    findings.notInPlace("Manifest is larger than 1 MiB, too large to be an app manifest: ", shown,
-                        ". Name the app's .vrmanifest file.");
-    return std::nullopt;
-  }
-  std::ifstream in(manifest, std::ios::binary);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!in.is_open() || in.bad()) {
-    findings.notInPlace("Manifest cannot be read: ", shown, ". Check that this user may read it.");
-    return std::nullopt;
-  }
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  return bytes;
+  return std::nullopt;
 }
 
 // The manifest's entry for kAppKey, or null after a finding that names the
@@ -96,7 +84,7 @@ void checkManifestFile(const std::filesystem::path& manifest, const std::string&
                         ". Save it as UTF-8, without a byte order mark.");
     return;
   }
-  if (startsWith(*bytes, "\xEF\xBB\xBF")) {
+  if (startsWith(*bytes, kByteOrderMark)) {
     // The JSON reader here skips it; the runtime's may not.
     findings.notInPlace("Manifest starts with a byte order mark: ", shown,
                         ". Save it as UTF-8 without one.");

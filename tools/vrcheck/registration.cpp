@@ -15,7 +15,6 @@
 namespace corvane::vrcheck {
 namespace {
 
-using tools::applications;
 using tools::applicationsErrorName;
 using tools::kAppKey;
 
@@ -35,18 +34,6 @@ bool sameFolder(const std::filesystem::path& a, const std::filesystem::path& b) 
                               static_cast<int>(right.size()), TRUE) == CSTR_EQUAL;
 #else
   return comparable(a) == comparable(b);
-#endif
-}
-
-// A path as one argument of a command to copy and paste: cmd's double
-// quotes (no Windows file name holds one), or a POSIX shell's single quotes.
-std::string quoted(const std::string& path) {
-#ifdef _WIN32
-  return "\"" + path + "\"";
-#else
-  std::string result = "'";
-  for (const char c : path) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return result + "'";
 #endif
 }
 
@@ -102,15 +89,11 @@ std::optional<std::string> registeredFolder(vr::IVRApplications& apps,
 
 }  // namespace
 
-bool checkRegistration(const std::filesystem::path& manifest, const std::string& shown,
-                       Findings& findings) {
-  // One fetch serves the whole connection: the SDK hands out the same
-  // interface until the next VR_Init.
-  vr::IVRApplications* apps = applications();
-  if (apps == nullptr) return false;
-  const std::string registerThis = "vrenlist " + quoted(shown);
+bool checkRegistration(vr::IVRApplications& apps, const std::filesystem::path& manifest,
+                       const std::string& shown, Findings& findings) {
+  const std::string registerThis = "vrenlist " + shellQuoted(shown);
 
-  if (!apps->IsApplicationInstalled(kAppKey)) {
+  if (!apps.IsApplicationInstalled(kAppKey)) {
     findings.notInPlace("App key not registered with the runtime: ", kAppKey,
                         ". Register it with: ", registerThis);
     return true;
@@ -118,7 +101,7 @@ bool checkRegistration(const std::filesystem::path& manifest, const std::string&
   findings.inPlace("App key registered with the runtime: ", kAppKey);
 
   vr::EVRApplicationError error = vr::VRApplicationError_None;
-  const std::optional<std::string> folder = registeredFolder(*apps, &error);
+  const std::optional<std::string> folder = registeredFolder(apps, &error);
   if (error != vr::VRApplicationError_None) {
     common::logError("GetApplicationPropertyString failed: ", applicationsErrorName(error));
     return false;
@@ -133,11 +116,11 @@ bool checkRegistration(const std::filesystem::path& manifest, const std::string&
     // until that one is taken back.
     findings.notInPlace("Registered from another folder: ", *folder,
                         ". Take that registration back with: vrdelist ",
-                        quoted(joined(*folder, manifest.filename().u8string())),
+                        shellQuoted(joined(*folder, manifest.filename().u8string())),
                         ", then register this one with: ", registerThis);
   }
 
-  if (apps->GetApplicationAutoLaunch(kAppKey)) {
+  if (apps.GetApplicationAutoLaunch(kAppKey)) {
     findings.inPlace("Auto-launch enabled for app key: ", kAppKey);
   } else {
     findings.notInPlace("Auto-launch is off for app key: ", kAppKey,

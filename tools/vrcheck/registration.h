@@ -2,6 +2,8 @@
 // reads: nothing here registers, removes or switches anything.
 #pragma once
 
+#include <openvr.h>
+
 #include <filesystem>
 #include <string>
 
@@ -11,8 +13,9 @@ namespace corvane::vrcheck {
 
 // Whether the key is installed, from which folder, and with auto-launch on. manifest is the
 // manifest's absolute path, shown how the user named it. Returns false when the runtime refused a
-// query, after logging its error.
-bool checkRegistration(const std::filesystem::path& manifest, const std::string& shown,
-                       Findings& findings);
+// query, after logging its error. One interface serves the whole
+// connection: the SDK hands out the same one until the next VR_Init.
+bool checkRegistration(vr::IVRApplications& apps, const std::filesystem::path& manifest,
+                       const std::string& shown, Findings& findings);
 
 }  // namespace corvane::vrcheck

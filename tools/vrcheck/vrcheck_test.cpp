@@ -1,10 +1,11 @@
 // vrcheck against the situations that keep an app from starting with the
-// runtime: one table of manifests and runtime states, each row with the
-// exit status and a word that each finding, in order, must carry. Every row
-// also proves that vrcheck changes nothing, for the Linux build and for the
-// Windows build under Wine.
+// runtime: one table of manifests, paths files and runtime states, each row
+// with the exit status and a word that each finding, in order, must carry.
+// Every row also proves that vrcheck changes nothing, for the Linux build
+// and for the Windows build under Wine.
 #include <cctype>
 #include <fstream>
+#include <map>
 #include <optional>
 
 #include "tool_test_fixture.h"
@@ -21,7 +22,14 @@ const std::string kHuge = "<over 1 MiB>";
 const std::string kMissing = "<no file>";
 const std::string kDevice = "<the null device>";
 
+// The runtime's paths file as the stand-in lays it out; {name} is a folder
+// that the test names (see VrcheckTest::placeholders).
+const std::string kPaths =
+    R"({"runtime": ["{root}"], "config": ["{config}"], "log": ["{log}"], "version": 1})";
+
 enum class Store { Empty, Here, HereAutoLaunchOff, Elsewhere, HereOtherSpelling };
+
+using Environment = std::map<std::string, std::string>;
 
 struct Situation {
   const char* what;
@@ -32,6 +40,8 @@ struct Situation {
   nlohmann::json faults = nlohmann::json::object();
   std::string folder = "app";
   std::optional<Platform> only = std::nullopt;
+  std::string paths = kPaths;
+  Environment environment = {};
 };
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
@@ -44,11 +54,21 @@ using Words = std::vector<std::string>;
 
 const Words kManifestInPlace = {"declares app key: lumora.corvane",
                                 "makes the app a dashboard overlay", "Binary found"};
-const Words kRegisteredInPlace = {"App key registered", "this manifest's folder",
-                                  "Auto-launch enabled"};
+const Words kConnectionInPlace = {"Runtime paths file: {paths}, for user ",
+                                  "Runtime folder: {root}"};
+const Words kRegistrationInPlace = {"App key registered", "this manifest's folder",
+                                    "Auto-launch enabled"};
+const Words kRegisteredInPlace = kConnectionInPlace + kRegistrationInPlace;
 const Words kInPlace = kManifestInPlace + kRegisteredInPlace;
-const Words kUnregistered = {
-    "not registered with the runtime: lumora.corvane. Register it with: vrenlist"};
+const Words kUnregistered =
+    kConnectionInPlace +
+    Words{"not registered with the runtime: lumora.corvane. Register it with: vrenlist"};
+
+// A paths file with one list replaced, e.g. paths("config", "null").
+std::string paths(const std::string& list, const std::string& value) {
+  const std::string from = "[\"{" + list + "}\"]";
+  return replaced(kPaths, from, value);
+}
 
 std::string deepFolder() {
   std::string deep;
@@ -69,9 +89,9 @@ const Situation kSituations[] = {
     {"another spelling of the folder", kManifest, Store::HereOtherSpelling, 0, kInPlace, {}, "app",
      Platform::Windows},
     {"not registered", kManifest, Store::Empty, 3, kManifestInPlace + kUnregistered},
-    {"registered from another folder", kManifest, Store::Elsewhere, 3, kManifestInPlace +
+    {"registered from another folder", kManifest, Store::Elsewhere, 3, kManifestInPlace + kConnectionInPlace +
      Words{"App key registered", "Take that registration back with: vrdelist {old}", "Auto-launch enabled"}},
-    {"auto-launch forgotten", kManifest, Store::HereAutoLaunchOff, 3, kManifestInPlace +
+    {"auto-launch forgotten", kManifest, Store::HereAutoLaunchOff, 3, kManifestInPlace + kConnectionInPlace +
      Words{"App key registered", "this manifest's folder", "Auto-launch is off"}},
     {"not a dashboard overlay", replaced(kManifest, "true", "false"), Store::Here, 3,
      Words{"declares app key", "does not make the app a dashboard overlay", "Binary found"} + kRegisteredInPlace},
@@ -94,14 +114,82 @@ const Situation kSituations[] = {
      Platform::Linux},
     {"huge", kHuge, Store::Empty, 3, Words{"larger than 1 MiB"} + kUnregistered},
     {"missing", kMissing, Store::Empty, 3, Words{"Manifest not found"} + kUnregistered},
-    {"runtime refuses a query", kManifest, Store::Here, 1, kManifestInPlace +
+    {"runtime refuses a query", kManifest, Store::Here, 1, kManifestInPlace + kConnectionInPlace +
      Words{"App key registered", "GetApplicationPropertyString failed: VRApplicationError_IPCFailed"},
      {{"applicationPropertyError", 105}}},
-    {"no runtime", kManifest, Store::Here, 1,
-     kManifestInPlace + Words{"VR_Init(Utility) failed: Hmd Not Found (108)"}, {{"initError", 108}}},
-    {"no applications interface", kMissing, Store::Here, 1,
-     {"Manifest not found", "Applications interface unavailable: IVRApplications_007"},
-     {{"applicationsUnavailable", true}}},
+    {"runtime refuses to start", kManifest, Store::Here, 1, kManifestInPlace + kConnectionInPlace +
+     Words{"VR_Init(Utility) failed: Hmd Not Found (108)", "so the runtime itself refused"},
+     {{"initError", 108}}},
+    {"no applications interface", kMissing, Store::Here, 1, Words{"Manifest not found"} +
+     kConnectionInPlace + Words{"Applications interface unavailable: IVRApplications_007",
+     "The runtime in {root} does not keep applications"}, {{"applicationsUnavailable", true}}},
+    // The way to the runtime, as the SDK's loader finds it.
+    {"paths file missing", kManifest, Store::Here, 1, kManifestInPlace +
+     Words{"Runtime paths file not found: {paths}, for user ", "failed: Installation path could not be located (110)"},
+     {}, "app", std::nullopt, kMissing},
+    {"paths file missing, under sudo", kManifest, Store::Here, 1, kManifestInPlace +
+     Words{"Start the runtime once as this user, which writes it. This runs as root or under sudo", "(110)"}, {}, "app", Platform::Linux, kMissing, {{"SUDO_USER", "wearer"}}},
+    {"paths file missing, elevated", kManifest, Store::Here, 1, kManifestInPlace +
+     Words{"which writes it. This runs elevated, so it read the profile of ", "(110)"}, {}, "app",
+     Platform::Windows, kMissing},
+    {"paths file only in Steam's Flatpak", kManifest, Store::Here, 1, kManifestInPlace +
+     Words{"not found: {paths}", "Flatpak keeps its paths file in its sandbox: {flatpak}/.var/app/"
+     "com.valvesoftware.Steam/.config/openvr/openvrpaths.vrpath. Point the tools at it, for example: "
+     "VR_PATHREG_OVERRIDE='{flatpak}/.var/", "(110)"}, {}, "app", Platform::Linux, kMissing, {{"HOME", "{flatpak}"}}},
+    {"paths file empty", kManifest, Store::Here, 1, kManifestInPlace +
+     Words{"Runtime paths file is empty: {paths}", "(110)"}, {}, "app", std::nullopt, ""},
+    {"paths file not JSON", kManifest, Store::Here, 1, kManifestInPlace +
+     Words{"is not JSON: {paths}, at line 2, column 2", "(110)"}, {}, "app", std::nullopt,
+     replaced(kPaths, ", \"config\"", "\n \"config\"")},
+    {"paths file with a byte order mark", kManifest, Store::Here, 1, kManifestInPlace +
+     Words{"byte order mark: {paths}. SDKs before 2.2.3 cannot read it"} + kConnectionInPlace +
+     Words{"VR_Init(Utility) failed"}, {}, "app", std::nullopt, "\xEF\xBB\xBF" + kPaths},
+    {"paths file with comments", kManifest, Store::Here, 0, kInPlace, {}, "app", std::nullopt,
+     "// written by hand\n" + replaced(kPaths, "\"version\"", "/* read */ \"version\"")},
+    {"paths file lists no runtime", kManifest, Store::Here, 1, kManifestInPlace +
+     Words{"Runtime paths file", "lists no runtime folder: {paths}", "Installation Not Found (100)"}, {}, "app", std::nullopt,
+     paths("root", "[]")},
+    {"a stale runtime listed first", kManifest, Store::Here, 1, kManifestInPlace + Words{"Runtime paths file",
+     "Runtime folder not found: {gone}, the first listed in {paths}. The SDK tries no other; the others "
+     "listed are {root} (a runtime folder)", "(100)"}, {}, "app", std::nullopt,
+     paths("root", R"(["{gone}", "{root}"])")},
+    {"runtime folder without bin", kManifest, Store::Here, 1, kManifestInPlace + Words{"Runtime paths file",
+     "Runtime folder has no {bin}", "Installation Corrupt (101)"}, {}, "app", std::nullopt,
+     paths("root", R"(["{bare}"])")},
+    {"runtime folder without its library", kManifest, Store::Here, 1, kManifestInPlace +
+     Words{"Runtime paths file", "client library not found: {library}", "(102)"}, {}, "app", std::nullopt,
+     paths("root", R"(["{nolibrary}"])")},
+    {"config folder null", kManifest, Store::Here, 1, kManifestInPlace + kConnectionInPlace +
+     Words{"\"config\" is not a list of folders: {paths}", "(111)"}, {}, "app", std::nullopt,
+     paths("config", "null")},
+    {"no log folder", kManifest, Store::Here, 1, kManifestInPlace + kConnectionInPlace +
+     Words{"names no log folder: {paths}", "(112)"}, {}, "app", std::nullopt,
+     replaced(kPaths, R"(, "log": ["{log}"])", "")},
+    {"VR_PATHREG_OVERRIDE", kManifest, Store::Here, 0, kManifestInPlace +
+     Words{"Runtime paths file: {alternative} (from VR_PATHREG_OVERRIDE), for user", "Runtime folder: {root}"} +
+     kRegistrationInPlace, {}, "app", std::nullopt, kMissing,
+     {{"VR_PATHREG_OVERRIDE", "{alternative}"}}},
+    {"VR_OVERRIDE over a stale entry", kManifest, Store::Here, 0, kManifestInPlace +
+     Words{"Runtime paths file", "Runtime folder: {root} (from VR_OVERRIDE)"} +
+     kRegistrationInPlace, {}, "app", std::nullopt,
+     paths("root", R"(["{gone}"])"), {{"VR_OVERRIDE", "{root}"}}},
+    {"VR_CONFIG_PATH and VR_LOG_PATH", kManifest, Store::Here, 0, kManifestInPlace + kConnectionInPlace +
+     Words{"Runtime config folder: {gone} (from VR_CONFIG_PATH)", "Runtime log folder: {gone} (from VR_LOG_PATH)"} +
+     kRegistrationInPlace, {}, "app", std::nullopt,
+     replaced(paths("config", "null"), R"(, "log": ["{log}"])", ""),
+     {{"VR_CONFIG_PATH", "{gone}"}, {"VR_LOG_PATH", "{gone}"}}},
+    {"every path overridden, no paths file", kManifest, Store::Here, 0, kManifestInPlace +
+     Words{"Runtime paths file not needed", "Runtime folder: {root} (from VR_OVERRIDE)", "config folder",
+     "log folder"} + kRegistrationInPlace, {}, "app", std::nullopt,
+     kMissing, {{"VR_OVERRIDE", "{root}"}, {"VR_CONFIG_PATH", "{gone}"}, {"VR_LOG_PATH", "{gone}"}}},
+    {"paths file huge", kManifest, Store::Here, 1, kManifestInPlace +
+     Words{"Runtime paths file is larger than 1 MiB: {paths}", "(110)"}, {}, "app", std::nullopt, kHuge},
+    {"paths file a device", kManifest, Store::Here, 1, kManifestInPlace +
+     Words{"Runtime paths file is not a regular file: {paths}", "(110)"}, {}, "app", Platform::Linux, kDevice},
+    {"runtime entry a nested list", kManifest, Store::Here, 1, kManifestInPlace + Words{"Runtime paths file",
+     "\"runtime\" is not a list of folders", "(110)"}, {}, "app", std::nullopt, paths("root", R"([["{root}"]])")},
+    {"runtime entry a number", kManifest, Store::Here, 1, kManifestInPlace + Words{"Runtime paths file",
+     "\"runtime\" is not a list of folders", "(100)"}, {}, "app", std::nullopt, paths("root", "[1]")},
 };
 // clang-format on
 
@@ -109,24 +197,74 @@ class VrcheckTest : public ToolTest {
  protected:
   VrcheckTest() : ToolTest("vrcheck") {}
 
+  // Folders that rows name in paths files, environments and findings: a
+  // runtime that is gone, one without bin, one without its library, a good
+  // paths file elsewhere, and a home holding Steam's Flatpak.
+  void SetUp() override {
+    const std::filesystem::path scratch = runtime.scratch();
+    const std::filesystem::path bin =
+        platform() == Platform::Windows ? "bin" : std::filesystem::path("bin/linux64");
+    std::filesystem::create_directories(scratch / "bare");
+    std::filesystem::create_directories(scratch / "no library" / bin);
+    const std::filesystem::path flatpak =
+        scratch / "flatpak/.var/app/com.valvesoftware.Steam/.config/openvr";
+    std::filesystem::create_directories(flatpak);
+    const std::map<std::string, std::filesystem::path> folders = {
+        {"root", runtime.root()},
+        {"config", scratch / "config"},
+        {"log", scratch / "log"},
+        {"gone", scratch / "gone 'ü' 日本"},
+        {"bare", scratch / "bare"},
+        {"bin", scratch / "bare" / bin},
+        {"nolibrary", scratch / "no library"},
+        {"library", scratch / "no library" / bin /
+                        (platform() == Platform::Windows ? "vrclient_x64.dll" : "vrclient.so")},
+        {"alternative", scratch / "alternative.vrpath"},
+        {"flatpak", scratch / "flatpak"}};
+    for (const auto& [name, folder] : folders) placeholders_["{" + name + "}"] = argument(folder);
+    placeholders_["{paths}"] = runtime.pathRegistryName();
+    std::ofstream(flatpak / "openvrpaths.vrpath") << expanded(kPaths, true);
+    std::ofstream(folders.at("alternative")) << expanded(kPaths, true);
+  }
+
+  // text with each {name} replaced by its path; as JSON string contents
+  // for a paths file.
+  std::string expanded(std::string text, bool json = false) const {
+    for (const auto& [name, path] : placeholders_) {
+      const std::string value = json ? nlohmann::json(path).dump() : path;
+      text = replaced(text, name, json ? value.substr(1, value.size() - 2) : value);
+    }
+    return text;
+  }
+
+  // Writes text to file, or what a marker like kHuge stands for.
+  static void writeFile(const std::filesystem::path& file, const std::string& text) {
+    std::filesystem::remove_all(file);
+    if (text == kFolder) {
+      std::filesystem::create_directory(file);
+    } else if (text == kDevice) {
+      std::filesystem::create_symlink("/dev/null", file);
+    } else if (text == kHuge) {
+      std::ofstream(file).put('{');
+      std::filesystem::resize_file(file, 2 * 1024 * 1024);
+    } else if (text != kMissing) {
+      std::ofstream(file, std::ios::binary) << text;
+    }
+  }
+
   // Lays out the row's manifest in its own folder, with the binaries it
-  // names by default; returns the argument naming the manifest.
-  std::string layOut(const Situation& situation, int row) const {
+  // names by default, and its paths file; returns the argument naming the
+  // manifest.
+  std::string layOut(const Situation& situation, int row) {
     const std::filesystem::path folder =
         runtime.scratch() / std::to_string(row) / std::filesystem::u8path(situation.folder);
     std::filesystem::create_directories(folder);
     for (const char* binary : {"lumora", "lumora.exe"}) std::ofstream(folder / binary).put('\0');
     const std::filesystem::path manifest = folder / "lumora.vrmanifest";
-    if (situation.manifest == kFolder) {
-      std::filesystem::create_directory(manifest);
-    } else if (situation.manifest == kDevice) {
-      std::filesystem::create_symlink("/dev/null", manifest);
-    } else if (situation.manifest == kHuge) {
-      std::ofstream(manifest).put('{');
-      std::filesystem::resize_file(manifest, 2 * 1024 * 1024);
-    } else if (situation.manifest != kMissing) {
-      std::ofstream(manifest, std::ios::binary) << situation.manifest;
-    }
+    writeFile(manifest, situation.manifest);
+    writeFile(runtime.pathRegistry(), expanded(situation.paths, true));
+    environment.clear();
+    for (const auto& [name, value] : situation.environment) environment[name] = expanded(value);
     return argument(manifest);
   }
 
@@ -149,6 +287,8 @@ class VrcheckTest : public ToolTest {
   std::string quoted(const std::string& path) const {
     return platform() == Platform::Windows ? "\"" + path + "\"" : "'" + path + "'";
   }
+
+  std::map<std::string, std::string> placeholders_;
 };
 
 TEST_P(VrcheckTest, TellsWhatIsNotInPlaceAndChangesNothing) {
@@ -168,12 +308,16 @@ TEST_P(VrcheckTest, TellsWhatIsNotInPlaceAndChangesNothing) {
     runtime.setFaults(situation.faults);
     runtime.clearJournal();
     const std::string storeBefore = runtime.registryBytes();
+    const std::string pathsBefore = readFile(runtime.pathRegistry());
 
     const Outcome outcome = run({path});
     EXPECT_EQ(outcome.exitStatus, situation.status) << outcome.standardError;
-    ASSERT_EQ(outcome.lines.size(), situation.findings.size()) << outcome.standardError;
+    EXPECT_EQ(outcome.lines.size(), situation.findings.size()) << outcome.standardError;
+    if (outcome.lines.size() != situation.findings.size()) continue;
+    const bool connected = outcome.standardError.find("VR_Init(") == std::string::npos;
     for (std::size_t i = 0; i < situation.findings.size(); ++i) {
-      const std::string word = replaced(situation.findings[i], "{old}", quoted(oldManifest));
+      const std::string word =
+          expanded(replaced(situation.findings[i], "{old}", quoted(oldManifest)));
       EXPECT_NE(outcome.lines[i].find(word), std::string::npos) << word << "\n"
                                                                 << outcome.standardError;
       if (outcome.lines[i].rfind("[ERROR] ", 0) == 0) continue;
@@ -188,10 +332,11 @@ TEST_P(VrcheckTest, TellsWhatIsNotInPlaceAndChangesNothing) {
                   call == kInit || call == kCleanup)
           << call.call;
     }
-    if (!situation.faults.contains("initError")) {
-      EXPECT_EQ(calls.back(), kCleanup);
+    if (connected) {
+      EXPECT_EQ(calls.empty() ? JournalEntry() : calls.back(), kCleanup);
     }
     EXPECT_EQ(runtime.registryBytes(), storeBefore);
+    EXPECT_EQ(readFile(runtime.pathRegistry()), pathsBefore);
   }
 }
 

@@ -1,0 +1,31 @@
+// The paths file (openvrpaths.vrpath) as the OpenVR SDK's loader reads it,
+// and the runtime's client library after it: the same code is built into
+// both. Shared by the stand-in runtime and the Windows loader double, so
+// that each is exactly as strict as the vendor's build.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace standin {
+
+struct RuntimePaths {
+  std::string runtime;  // the first "runtime" entry only, or VR_OVERRIDE
+  std::string config;   // the first "config" entry, or VR_CONFIG_PATH
+  std::string log;      // the first "log" entry, or VR_LOG_PATH
+};
+
+// VR_PATHREG_OVERRIDE when set and not empty; else on Linux
+// $XDG_CONFIG_HOME/openvr/openvrpaths.vrpath, or under $HOME/.config; on
+// Windows the process user's Local AppData folder (SHGetFolderPathW, not
+// %LOCALAPPDATA%), then openvr\openvrpaths.vrpath.
+std::filesystem::path pathRegistryFile();
+
+// The paths with the environment's overrides applied, or nullopt when the
+// file cannot be read and the overrides do not name all three. Like the
+// loader, says why on standard error.
+std::optional<RuntimePaths> readRuntimePaths();
+
+}  // namespace standin

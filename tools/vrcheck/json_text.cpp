@@ -1,0 +1,63 @@
+#include "json_text.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace corvane::vrcheck {
+namespace {
+
+using nlohmann::json;
+
+// Only the parser's verdict matters here: where the text stops being JSON.
+struct FaultLocator {
+  std::size_t position = 0;
+
+  bool null() { return true; }
+  bool boolean(bool) { return true; }
+  bool number_integer(json::number_integer_t) { return true; }
+  bool number_unsigned(json::number_unsigned_t) { return true; }
+  bool number_float(json::number_float_t, const std::string&) { return true; }
+  bool string(std::string&) { return true; }
+  bool binary(json::binary_t&) { return true; }
+  bool start_object(std::size_t) { return true; }
+  bool key(std::string&) { return true; }
+  bool end_object() { return true; }
+  bool start_array(std::size_t) { return true; }
+  bool end_array() { return true; }
+  bool parse_error(std::size_t bytesRead, const std::string& lastToken,
+                   const nlohmann::detail::exception&) {
+    // Where the offending token starts, as people count.
+    position = bytesRead - std::min(bytesRead, lastToken.size());
+    return false;
+  }
+};
+
+std::string lineAndColumn(std::string_view text, std::size_t position) {
+  const std::string_view before = text.substr(0, position);
+  const std::size_t line =
+      1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
+  const std::size_t lineStart = before.rfind('\n');
+  const std::size_t column =
+      before.size() - (lineStart == std::string_view::npos ? 0 : lineStart + 1) + 1;
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+}  // namespace
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+ParsedJson parseJson(std::string_view text) {
+  ParsedJson parsed;
+  parsed.value = json::parse(text, nullptr, /*allow_exceptions=*/false, /*ignore_comments=*/true);
+  if (parsed.value.is_discarded()) {
+    FaultLocator locator;
+    json::sax_parse(text, &locator, json::input_format_t::json, /*strict=*/true,
+                    /*ignore_comments=*/true);
+    parsed.where = lineAndColumn(text, locator.position);
+  }
+  return parsed;
+}
+
+}  // namespace corvane::vrcheck

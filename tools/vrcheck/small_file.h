@@ -1,0 +1,33 @@
+// Reads a file that vrcheck inspects (a manifest, the runtime's paths file)
+// without trusting it to be one: a device or pipe could be read for ever,
+// and a huge file is no configuration.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace corvane::vrcheck {
+
+// Far beyond any manifest or paths file; a larger file is something else.
+constexpr std::uintmax_t kLargestFile = 1024 * 1024;
+
+enum class FileProblem {
+  None,
+  Missing,
+  FolderNotEntered,  // a folder above the file may not be entered: see `folder`
+  Folder,
+  NotRegular,  // a device, a pipe, a socket
+  TooLarge,
+  Unreadable,
+};
+
+struct SmallFile {
+  FileProblem problem = FileProblem::None;
+  std::string bytes;             // the whole file, when problem is None
+  std::filesystem::path folder;  // for FolderNotEntered
+};
+
+SmallFile readSmallFile(const std::filesystem::path& file);
+
+}  // namespace corvane::vrcheck
