@@ -85,6 +85,9 @@ std::filesystem::path clientLibrary(const std::filesystem::path& runtime) {
 }
 
 std::string userName() {
+  // Login, su and sudo set USER to the user they start; asking the user
+  // database instead costs more than all the rest of the check.
+  if (const std::optional<std::string> name = environmentValue("USER")) return *name;
   const passwd* user = getpwuid(geteuid());
   return user != nullptr ? user->pw_name : "uid " + std::to_string(geteuid());
 }
