@@ -50,7 +50,9 @@ std::optional<std::vector<DeclaredApplication>> readManifest(const std::string& 
     if (binary != application.end() && binary->is_string() && !binary->empty()) {
       declared.binary = fromUtf8(path).parent_path() / fromUtf8(binary->get<std::string>());
     }
-    declared.isDashboardOverlay = application.value("is_dashboard_overlay", false) == true;
+    // Any value but true, "yes" or 1 included, leaves the app no overlay.
+    declared.isDashboardOverlay =
+        application.value("is_dashboard_overlay", nlohmann::json()) == true;
     applications.push_back(std::move(declared));
   }
   return applications;
@@ -245,6 +247,10 @@ uint32_t Applications::GetApplicationPropertyString(const char* pchAppKey,
   std::string path;
   vr::EVRApplicationError error = findRegistration(pchAppKey, &path);
   std::optional<std::string> value;
+  if (error == vr::VRApplicationError_None && faults_.workingDirectoryUnset &&
+      eProperty == vr::VRApplicationProperty_WorkingDirectory_String) {
+    error = vr::VRApplicationError_PropertyNotSet;
+  }
   if (error == vr::VRApplicationError_None)
     value = stringProperty(path, pchAppKey, eProperty, &error);
   if (!value) {

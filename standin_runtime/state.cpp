@@ -15,6 +15,24 @@ json readJson(const std::filesystem::path& file) {
   return parsed.is_object() ? parsed : json::object();
 }
 
+// Stored values of the type expected; a value of another type is not set,
+// as a hand-edited file may hold anything.
+int integerOr(const json& object, const char* key, int fallback) {
+  const auto found = object.find(key);
+  return found != object.end() && found->is_number_integer() ? found->get<int>() : fallback;
+}
+
+bool booleanOr(const json& object, const char* key, bool fallback) {
+  const auto found = object.find(key);
+  return found != object.end() && found->is_boolean() ? found->get<bool>() : fallback;
+}
+
+const json& objectAt(const json& object, const char* key) {
+  static const json kNone = json::object();
+  const auto found = object.find(key);
+  return found != object.end() && found->is_object() ? *found : kNone;
+}
+
 }  // namespace
 
 bool Registry::addManifest(const std::string& path, const std::vector<std::string>& appKeys) {
@@ -56,24 +74,32 @@ void StateDirectory::record(const std::string& line) {
 Faults StateDirectory::loadFaults() const {
   const json faults = readJson(path_ / "faults.json");
   Faults result;
-  result.initError = static_cast<vr::EVRInitError>(faults.value("initError", 0));
+  result.initError = static_cast<vr::EVRInitError>(integerOr(faults, "initError", 0));
   result.addManifestError =
-      static_cast<vr::EVRApplicationError>(faults.value("addApplicationManifestError", 0));
+      static_cast<vr::EVRApplicationError>(integerOr(faults, "addApplicationManifestError", 0));
   result.autoLaunchError =
-      static_cast<vr::EVRApplicationError>(faults.value("setApplicationAutoLaunchError", 0));
+      static_cast<vr::EVRApplicationError>(integerOr(faults, "setApplicationAutoLaunchError", 0));
   result.removeManifestError =
-      static_cast<vr::EVRApplicationError>(faults.value("removeApplicationManifestError", 0));
+      static_cast<vr::EVRApplicationError>(integerOr(faults, "removeApplicationManifestError", 0));
   result.propertyError =
-      static_cast<vr::EVRApplicationError>(faults.value("applicationPropertyError", 0));
-  result.applicationsUnavailable = faults.value("applicationsUnavailable", false);
+      static_cast<vr::EVRApplicationError>(integerOr(faults, "applicationPropertyError", 0));
+  result.applicationsUnavailable = booleanOr(faults, "applicationsUnavailable", false);
+  result.workingDirectoryUnset = booleanOr(faults, "workingDirectoryUnset", false);
   return result;
 }
 
 Registry StateDirectory::loadRegistry() const {
   const json stored = readJson(path_ / "registry.json");
   Registry registry;
-  registry.manifests = stored.value("manifests", std::map<std::string, std::vector<std::string>>{});
-  registry.autoLaunch = stored.value("autoLaunch", std::map<std::string, bool>{});
+  for (const auto& [path, keys] : objectAt(stored, "manifests").items()) {
+    std::vector<std::string>& listed = registry.manifests[path];
+    for (const json& key : keys.is_array() ? keys : json::array()) {
+      if (key.is_string()) listed.push_back(key.get<std::string>());
+    }
+  }
+  for (const auto& [key, flag] : objectAt(stored, "autoLaunch").items()) {
+    if (flag.is_boolean()) registry.autoLaunch[key] = flag.get<bool>();
+  }
   return registry;
 }
 

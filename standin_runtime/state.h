@@ -22,6 +22,9 @@ struct Faults {
   vr::EVRApplicationError removeManifestError = vr::VRApplicationError_None;
   // Answered by GetApplicationPropertyString and GetApplicationPropertyBool.
   vr::EVRApplicationError propertyError = vr::VRApplicationError_None;
+  // WorkingDirectory answers PropertyNotSet, as a runtime that leaves it
+  // unset does.
+  bool workingDirectoryUnset = false;
   bool applicationsUnavailable = false;
 };
 

@@ -26,7 +26,7 @@ int check(const char* manifestPath) {
   if (manifest.is_relative()) manifest = std::filesystem::absolute(manifest, ignored);
 
   Findings findings;
-  checkManifestFile(manifest, manifestPath, findings);
+  const std::filesystem::path binary = checkManifestFile(manifest, manifestPath, findings);
   const ConnectionFacts facts = checkConnection(manifestPath, findings);
   // The runtime's own answer is the authority; the findings above explain it.
   if (!connectAsUtility()) {
@@ -39,7 +39,7 @@ int check(const char* manifestPath) {
     explainMissingApplications(facts, findings);
     return kRuntimeFailure;
   }
-  if (!checkRegistration(*apps, manifest, manifestPath, findings)) return kRuntimeFailure;
+  if (!checkRegistration(*apps, manifest, binary, manifestPath, findings)) return kRuntimeFailure;
   return findings.allInPlace() ? kSuccess : kNotInPlace;
 }
 

@@ -75,14 +75,14 @@ const json* findApplication(const json& manifest, Findings& findings) {
 
 }  // namespace
 
-void checkManifestFile(const std::filesystem::path& manifest, const std::string& shown,
-                       Findings& findings) {
+std::filesystem::path checkManifestFile(const std::filesystem::path& manifest,
+                                        const std::string& shown, Findings& findings) {
   const std::optional<std::string> bytes = readManifest(manifest, shown, findings);
-  if (!bytes) return;
+  if (!bytes) return {};
   if (startsWith(*bytes, "\xFF\xFE") || startsWith(*bytes, "\xFE\xFF")) {
     findings.notInPlace("Manifest is saved as UTF-16: ", shown,
                         ". Save it as UTF-8, without a byte order mark.");
-    return;
+    return {};
   }
   if (startsWith(*bytes, kByteOrderMark)) {
     // The JSON reader here skips it; the runtime's may not.
@@ -93,11 +93,11 @@ void checkManifestFile(const std::filesystem::path& manifest, const std::string&
   if (parsed.is_discarded()) {
     findings.notInPlace("Manifest is not JSON in UTF-8: ", shown,
                         ". Correct its syntax, and save it as UTF-8.");
-    return;
+    return {};
   }
 
   const json* application = findApplication(parsed, findings);
-  if (application == nullptr) return;
+  if (application == nullptr) return {};
   findings.inPlace("Manifest declares app key: ", kAppKey);
 
   if (application->value("is_dashboard_overlay", json()) == true) {
@@ -113,7 +113,7 @@ void checkManifestFile(const std::filesystem::path& manifest, const std::string&
   if (!binary.is_string() || binary.get<std::string>().empty()) {
     findings.notInPlace("Manifest names no binary for this platform: ", kBinaryPathKey,
                         ". Add it, relative to the manifest's folder.");
-    return;
+    return {};
   }
   const std::filesystem::path resolved =
       manifest.parent_path() / std::filesystem::u8path(binary.get<std::string>());
@@ -131,6 +131,7 @@ void checkManifestFile(const std::filesystem::path& manifest, const std::string&
                         resolved.string(), ". Install the app elsewhere, for example under /opt.");
   }
 #endif
+  return resolved;
 }
 
 }  // namespace corvane::vrcheck

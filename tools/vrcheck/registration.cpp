@@ -18,7 +18,7 @@ namespace {
 using tools::applicationsErrorName;
 using tools::kAppKey;
 
-// A folder as a path to compare: normalised, without a trailing separator.
+// A path to compare: normalised, without a trailing separator.
 std::filesystem::path comparable(const std::filesystem::path& folder) {
   std::filesystem::path normal = folder.lexically_normal();
   return normal.has_filename() ? normal : normal.parent_path();
@@ -26,7 +26,7 @@ std::filesystem::path comparable(const std::filesystem::path& folder) {
 
 // Windows' own file names ignore letter case (in its ordinal sense, for
 // every script), and lexically_normal has already made '/' into '\'.
-bool sameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {
+bool samePath(const std::filesystem::path& a, const std::filesystem::path& b) {
 #ifdef _WIN32
   const std::wstring left = comparable(a).wstring();
   const std::wstring right = comparable(b).wstring();
@@ -68,29 +68,38 @@ std::optional<std::string> stringProperty(vr::IVRApplications& apps,
   return value;
 }
 
-// The folder the runtime has kAppKey registered from: its working directory,
-// else its binary's folder. nullopt when it has neither to give, or with
-// *error set when it refused.
-std::optional<std::string> registeredFolder(vr::IVRApplications& apps,
-                                            vr::EVRApplicationError* error) {
+// Where the runtime has kAppKey registered from: its working directory, or
+// failing that its binary.
+struct Registered {
+  std::string folder;  // the working directory, if the runtime gives one
+  std::string binary;  // else the binary, if it gives that
+};
+
+// What the runtime says of the registration; nullopt with *error set when
+// it refused, and both empty when it has neither to give.
+std::optional<Registered> registered(vr::IVRApplications& apps, vr::EVRApplicationError* error) {
+  Registered where;
   std::optional<std::string> folder =
       stringProperty(apps, vr::VRApplicationProperty_WorkingDirectory_String, error);
-  if (folder && !folder->empty()) return folder;
+  if (folder && !folder->empty()) {
+    where.folder = *folder;
+    return where;
+  }
   if (folder || *error == vr::VRApplicationError_PropertyNotSet) {
-    const std::optional<std::string> binary =
+    std::optional<std::string> binary =
         stringProperty(apps, vr::VRApplicationProperty_BinaryPath_String, error);
-    if (binary && !binary->empty()) {
-      return std::filesystem::u8path(*binary).parent_path().u8string();
-    }
+    if (binary) where.binary = *binary;
   }
   if (*error == vr::VRApplicationError_PropertyNotSet) *error = vr::VRApplicationError_None;
-  return std::nullopt;
+  if (*error != vr::VRApplicationError_None) return std::nullopt;
+  return where;
 }
 
 }  // namespace
 
 bool checkRegistration(vr::IVRApplications& apps, const std::filesystem::path& manifest,
-                       const std::string& shown, Findings& findings) {
+                       const std::filesystem::path& binary, const std::string& shown,
+                       Findings& findings) {
   const std::string registerThis = "vrenlist " + shellQuoted(shown);
 
   if (!apps.IsApplicationInstalled(kAppKey)) {
@@ -101,22 +110,33 @@ bool checkRegistration(vr::IVRApplications& apps, const std::filesystem::path& m
   findings.inPlace("App key registered with the runtime: ", kAppKey);
 
   vr::EVRApplicationError error = vr::VRApplicationError_None;
-  const std::optional<std::string> folder = registeredFolder(apps, &error);
-  if (error != vr::VRApplicationError_None) {
+  const std::optional<Registered> where = registered(apps, &error);
+  if (!where) {
     common::logError("GetApplicationPropertyString failed: ", applicationsErrorName(error));
     return false;
   }
-  if (!folder) {
+  if (where->folder.empty() && !where->binary.empty()) {
+    // The binary's folder need not be the manifest's ("bin/lumora.exe"), so
+    // compare binaries; the manifest that named the other one is unknown.
+    if (!binary.empty() && samePath(std::filesystem::u8path(where->binary), binary)) {
+      findings.inPlace("Registered from this manifest, with its binary: ", where->binary);
+    } else {
+      findings.notInPlace("Registered with another binary: ", where->binary,
+                          ". Take back the manifest beside it with vrdelist, then register this "
+                          "one with: ",
+                          registerThis);
+    }
+  } else if (where->folder.empty()) {
     findings.notInPlace("Runtime does not say which folder app key ", kAppKey,
                         " is registered from. Register it again with: ", registerThis);
-  } else if (sameFolder(std::filesystem::u8path(*folder), manifest.parent_path())) {
-    findings.inPlace("Registered from this manifest's folder: ", *folder);
+  } else if (samePath(std::filesystem::u8path(where->folder), manifest.parent_path())) {
+    findings.inPlace("Registered from this manifest's folder: ", where->folder);
   } else {
     // Only one manifest can hold a key, so this one cannot be registered
     // until that one is taken back.
-    findings.notInPlace("Registered from another folder: ", *folder,
+    findings.notInPlace("Registered from another folder: ", where->folder,
                         ". Take that registration back with: vrdelist ",
-                        shellQuoted(joined(*folder, manifest.filename().u8string())),
+                        shellQuoted(joined(where->folder, manifest.filename().u8string())),
                         ", then register this one with: ", registerThis);
   }
 

@@ -15,7 +15,10 @@ namespace corvane::vrcheck {
 // manifest's absolute path, shown how the user named it. Returns false when the runtime refused a
 // query, after logging its error. One interface serves the whole
 // connection: the SDK hands out the same one until the next VR_Init.
+// binary is this manifest's binary for the platform, resolved (empty if it
+// names none).
 bool checkRegistration(vr::IVRApplications& apps, const std::filesystem::path& manifest,
-                       const std::string& shown, Findings& findings);
+                       const std::filesystem::path& binary, const std::string& shown,
+                       Findings& findings);
 
 }  // namespace corvane::vrcheck

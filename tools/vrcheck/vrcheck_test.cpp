@@ -27,7 +27,8 @@ const std::string kDevice = "<the null device>";
 const std::string kPaths =
     R"({"runtime": ["{root}"], "config": ["{config}"], "log": ["{log}"], "version": 1})";
 
-enum class Store { Empty, Here, HereAutoLaunchOff, Elsewhere, HereOtherSpelling };
+// HereDotted: registered as <folder>/./lumora.vrmanifest.
+enum class Store { Empty, Here, HereAutoLaunchOff, Elsewhere, HereOtherSpelling, HereDotted };
 
 using Environment = std::map<std::string, std::string>;
 
@@ -36,7 +37,8 @@ struct Situation {
   std::string manifest;
   Store store;
   int status;
-  std::vector<std::string> findings;  // "{old}": the other folder's manifest, quoted
+  // "{old}": the other folder's manifest, quoted; "{this}": this one
+  std::vector<std::string> findings;
   nlohmann::json faults = nlohmann::json::object();
   std::string folder = "app";
   std::optional<Platform> only = std::nullopt;
@@ -81,6 +83,13 @@ const std::string kBinaryGone =
 const std::string kNoBinary =
     R"({"applications": [{"app_key": "lumora.corvane", "is_dashboard_overlay": true}]})";
 
+const std::string kInSubfolder = replaced(replaced(kManifest, "\"lumora\"", "\"bin/lumora\""),
+                                          "\"lumora.exe\"", "\"bin/lumora.exe\"");
+const Words kRegisteredWithBinary =
+    kConnectionInPlace + Words{"App key registered",
+                               "Registered from this manifest, with its binary",
+                               "Auto-launch enabled"};
+
 // clang-format off
 const Situation kSituations[] = {
     {"all in place", kManifest, Store::Here, 0, kInPlace},
@@ -123,6 +132,31 @@ const Situation kSituations[] = {
     {"no applications interface", kMissing, Store::Here, 1, Words{"Manifest not found"} +
      kConnectionInPlace + Words{"Applications interface unavailable: IVRApplications_007",
      "The runtime in {root} does not keep applications"}, {{"applicationsUnavailable", true}}},
+    {"overlay flag absent", replaced(kManifest, R"(, "is_dashboard_overlay": true)", ""), Store::Here, 3,
+     Words{"declares app key", "does not make the app a dashboard overlay", "Binary found"} + kRegisteredInPlace},
+    {"overlay flag \"yes\"", replaced(kManifest, "true", "\"yes\""), Store::Here, 3,
+     Words{"declares app key", "does not make the app a dashboard overlay", "Binary found"} + kRegisteredInPlace},
+    {"overlay flag 1", replaced(kManifest, "true", "1"), Store::Here, 3,
+     Words{"declares app key", "does not make the app a dashboard overlay", "Binary found"} + kRegisteredInPlace},
+    {"UTF-16, big-endian", std::string("\xFE\xFF\0{\0}", 6), Store::Empty, 3, Words{"UTF-16"} + kUnregistered},
+    {"binary reaching /usr through ..", replaced(kManifest, "\"lumora\"", "\"/opt/../usr/bin/lumora\""),
+     Store::Empty, 3, Words{"declares app key", "makes the app", "Binary not found", "under /usr"} + kUnregistered,
+     {}, "app", Platform::Linux},
+    {"only the other platform's binary", replaced(kManifest, "\"lumora\"", "\"gone\""), Store::Here, 3,
+     Words{"declares app key", "makes the app", "Binary not found"} + kRegisteredInPlace, {}, "app", Platform::Linux},
+    {"only the other platform's binary", replaced(kManifest, "lumora.exe", "gone.exe"), Store::Here, 3,
+     Words{"declares app key", "makes the app", "Binary not found"} + kRegisteredInPlace, {}, "app", Platform::Windows},
+    {"registered with a ./ component", kManifest, Store::HereDotted, 0, kInPlace},
+    {"a quote in the folder's name", kManifest, Store::Empty, 3, kManifestInPlace + kConnectionInPlace +
+     Words{"Register it with: vrenlist {this}"}, {}, "it's app"},
+    {"binary in a subfolder", kInSubfolder, Store::Here, 0, kInPlace},
+    {"no WorkingDirectory, binary beside", kManifest, Store::Here, 0, kManifestInPlace + kRegisteredWithBinary,
+     {{"workingDirectoryUnset", true}}},
+    {"no WorkingDirectory, binary in a subfolder", kInSubfolder, Store::Here, 0,
+     kManifestInPlace + kRegisteredWithBinary, {{"workingDirectoryUnset", true}}},
+    {"no WorkingDirectory, registered elsewhere", kManifest, Store::Elsewhere, 3, kManifestInPlace +
+     kConnectionInPlace + Words{"App key registered", "Registered with another binary: ", "Auto-launch enabled"},
+     {{"workingDirectoryUnset", true}}},
     // The way to the runtime, as the SDK's loader finds it.
     {"paths file missing", kManifest, Store::Here, 1, kManifestInPlace +
      Words{"Runtime paths file not found: {paths}, for user ", "failed: Installation path could not be located (110)"},
@@ -259,7 +293,10 @@ class VrcheckTest : public ToolTest {
     const std::filesystem::path folder =
         runtime.scratch() / std::to_string(row) / std::filesystem::u8path(situation.folder);
     std::filesystem::create_directories(folder);
-    for (const char* binary : {"lumora", "lumora.exe"}) std::ofstream(folder / binary).put('\0');
+    std::filesystem::create_directories(folder / "bin");
+    for (const char* binary : {"lumora", "lumora.exe", "bin/lumora", "bin/lumora.exe"}) {
+      std::ofstream(folder / binary).put('\0');
+    }
     const std::filesystem::path manifest = folder / "lumora.vrmanifest";
     writeFile(manifest, situation.manifest);
     writeFile(runtime.pathRegistry(), expanded(situation.paths, true));
@@ -273,6 +310,10 @@ class VrcheckTest : public ToolTest {
   void setStore(Store store, const std::string& path, const std::string& oldPath) const {
     const std::string key = "lumora.corvane";
     std::string registered = store == Store::Elsewhere ? oldPath : path;
+    if (store == Store::HereDotted) {
+      const std::size_t name = registered.find("lumora.vrmanifest");
+      registered.insert(name, platform() == Platform::Windows ? ".\\" : "./");
+    }
     if (store == Store::HereOtherSpelling) {
       for (char& c : registered)
         c = c == '\\' ? '/' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -284,8 +325,10 @@ class VrcheckTest : public ToolTest {
     runtime.setRegistry({{"manifests", manifests}, {"autoLaunch", autoLaunch}});
   }
 
+  // As one argument to paste into cmd, or into a POSIX shell.
   std::string quoted(const std::string& path) const {
-    return platform() == Platform::Windows ? "\"" + path + "\"" : "'" + path + "'";
+    if (platform() == Platform::Windows) return "\"" + path + "\"";
+    return "'" + replaced(path, "'", "'\\''") + "'";
   }
 
   std::map<std::string, std::string> placeholders_;
@@ -316,8 +359,8 @@ TEST_P(VrcheckTest, TellsWhatIsNotInPlaceAndChangesNothing) {
     if (outcome.lines.size() != situation.findings.size()) continue;
     const bool connected = outcome.standardError.find("VR_Init(") == std::string::npos;
     for (std::size_t i = 0; i < situation.findings.size(); ++i) {
-      const std::string word =
-          expanded(replaced(situation.findings[i], "{old}", quoted(oldManifest)));
+      const std::string word = expanded(replaced(
+          replaced(situation.findings[i], "{old}", quoted(oldManifest)), "{this}", quoted(path)));
       EXPECT_NE(outcome.lines[i].find(word), std::string::npos) << word << "\n"
                                                                 << outcome.standardError;
       if (outcome.lines[i].rfind("[ERROR] ", 0) == 0) continue;

@@ -2,6 +2,7 @@
 // status, on every road the runtime's answers can send it down, for the
 // Linux build and for the Windows build under Wine.
 #include <chrono>
+#include <fstream>
 
 #include "time_of_day.h"
 #include "tool_test_fixture.h"
@@ -122,6 +123,19 @@ TEST_P(VrenlistTest, AnotherPathForTheSameKeyIsRefused) {
                 "[ERROR] AddApplicationManifest failed: VRApplicationError_AppKeyAlreadyExists"});
   EXPECT_EQ(runtime.registryBytes(), storeBefore);
   EXPECT_EQ(run({old}).exitStatus, 0);  // the same path again is no conflict
+}
+
+// The runtime reads what it expects with the type it expects; a value of
+// another type, in a manifest or its own store, counts as not set.
+TEST_P(VrenlistTest, ValuesOfAnotherTypeAreNotSet) {
+  runtime.setRegistry({{"manifests", {{"/gone.vrmanifest", 5}}}, {"autoLaunch", {{"x", "yes"}}}});
+  for (const char* overlay : {R"("yes")", "1", "null", "[true]"}) {
+    SCOPED_TRACE(overlay);
+    const std::filesystem::path file = runtime.scratch() / "overlay.vrmanifest";
+    std::ofstream(file) << R"({"applications": [{"app_key": "lumora.corvane", )"
+                        << R"("is_dashboard_overlay": )" << overlay << "}]}";
+    EXPECT_EQ(run({argument(file)}).exitStatus, 0);
+  }
 }
 
 TEST_P(VrenlistTest, MissingApplicationsInterfaceIsReportedNotDereferenced) {
