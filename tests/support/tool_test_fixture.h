@@ -104,7 +104,8 @@ class ToolTest : public ::testing::TestWithParam<Platform> {
     options.environment = runtime.environment();
     for (const auto& [name, value] : environment) options.environment[name] = value;
     options.errorStream = errorStream;
-    const ProcessResult result = runProcess(toolCommand(platform(), tool, arguments), options);
+    const ProcessResult result =
+        runProcess(wrapper + toolCommand(platform(), tool, arguments), options);
     EXPECT_EQ(result.signal, 0);
     const std::string standardError = withUnixNewlines(platform(), result.standardError);
     return {result.exitStatus, toolLines(standardError), standardError, result.standardError};
@@ -122,6 +123,8 @@ class ToolTest : public ::testing::TestWithParam<Platform> {
   StandinRuntime runtime{GetParam()};
   // More for the tools' environment, e.g. {{"TZ", ...}}.
   std::map<std::string, std::string> environment;
+  // A command that runs the tool, e.g. {"setpriv", ...}.
+  std::vector<std::string> wrapper;
 };
 
 class VrenlistTest : public ToolTest {

@@ -3,6 +3,8 @@
 // with the exit status and a word that each finding, in order, must carry.
 // Every row also proves that vrcheck changes nothing, for the Linux build
 // and for the Windows build under Wine.
+#include <unistd.h>
+
 #include <cctype>
 #include <fstream>
 #include <map>
@@ -21,6 +23,7 @@ const std::string kFolder = "<a folder>";
 const std::string kHuge = "<over 1 MiB>";
 const std::string kMissing = "<no file>";
 const std::string kDevice = "<the null device>";
+const std::string kLocked = "<in a folder this user may not enter>";
 
 // The runtime's paths file as the stand-in lays it out; {name} is a folder
 // that the test names (see VrcheckTest::placeholders).
@@ -123,6 +126,9 @@ const Situation kSituations[] = {
      Platform::Linux},
     {"huge", kHuge, Store::Empty, 3, Words{"larger than 1 MiB"} + kUnregistered},
     {"missing", kMissing, Store::Empty, 3, Words{"Manifest not found"} + kUnregistered},
+    {"in a folder this user may not enter", kLocked, Store::Empty, 3,
+     Words{". This user may not enter {locked};"} + kUnregistered, {}, "app",
+     Platform::Linux},
     {"runtime refuses a query", kManifest, Store::Here, 1, kManifestInPlace + kConnectionInPlace +
      Words{"App key registered", "GetApplicationPropertyString failed: VRApplicationError_IPCFailed"},
      {{"applicationPropertyError", 105}}},
@@ -298,7 +304,15 @@ class VrcheckTest : public ToolTest {
       std::ofstream(folder / binary).put('\0');
     }
     const std::filesystem::path manifest = folder / "lumora.vrmanifest";
-    writeFile(manifest, situation.manifest);
+    writeFile(manifest, situation.manifest == kLocked ? kManifest : situation.manifest);
+    wrapper.clear();
+    if (situation.manifest == kLocked) {
+      std::filesystem::permissions(folder, std::filesystem::perms::none);
+      locked_ = folder;
+      placeholders_["{locked}"] = argument(folder);
+      // Root passes every permission check unless it gives up the power to.
+      if (geteuid() == 0) wrapper = {"/usr/bin/setpriv", "--bounding-set=-dac_override,-dac_read_search"};
+    }
     writeFile(runtime.pathRegistry(), expanded(situation.paths, true));
     environment.clear();
     for (const auto& [name, value] : situation.environment) environment[name] = expanded(value);
@@ -332,6 +346,7 @@ class VrcheckTest : public ToolTest {
   }
 
   std::map<std::string, std::string> placeholders_;
+  std::filesystem::path locked_;  // opened again after the row
 };
 
 TEST_P(VrcheckTest, TellsWhatIsNotInPlaceAndChangesNothing) {
@@ -354,6 +369,8 @@ TEST_P(VrcheckTest, TellsWhatIsNotInPlaceAndChangesNothing) {
     const std::string pathsBefore = readFile(runtime.pathRegistry());
 
     const Outcome outcome = run({path});
+    if (!locked_.empty()) std::filesystem::permissions(locked_, std::filesystem::perms::owner_all);
+    locked_.clear();
     EXPECT_EQ(outcome.exitStatus, situation.status) << outcome.standardError;
     EXPECT_EQ(outcome.lines.size(), situation.findings.size()) << outcome.standardError;
     if (outcome.lines.size() != situation.findings.size()) continue;
