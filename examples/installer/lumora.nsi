@@ -57,6 +57,7 @@ Var output
 Var outputEnd
 Var diagnosis  ; vrcheck's lines as UTF-16 (System::Alloc), or 0
 Var otherManifest
+Var otherCut  ; 1 when that manifest's path was too long to read whole
 
 ; Writes a line to the details list and to install.log in the install
 ; folder (this NSIS has no log of its own, and a silent install shows none).
@@ -126,12 +127,14 @@ FunctionEnd
 
 ; The manifest that vrcheck says holds the app key from another folder, or
 ; "": the path in its line "... Take that registration back with: vrdelist
-; "<path>", ...".
+; "<path>", ...". A path longer than an NSIS string is never cut short, as
+; vrdelist would act on another path: $otherCut is then 1 instead.
 !define TAKE_BACK 'registration back with: vrdelist "'
 Function FindOtherRegistration
   Push $0
   Push $1
   StrCpy $otherManifest ""
+  StrCpy $otherCut 0
   ${If} $diagnosis P<> 0
     System::Call 'shlwapi::StrStrW(p $diagnosis, w `${TAKE_BACK}`) p .r0'
     ${If} $0 P<> 0
@@ -139,7 +142,12 @@ Function FindOtherRegistration
       IntOp $1 $1 * 2
       IntPtrOp $0 $0 + $1
       System::Call 'kernel32::lstrcpynW(w .r1, p r0, i ${NSIS_MAX_STRLEN})'
-      ${WordFind} $1 '"' "+1{" $otherManifest
+      ClearErrors
+      ${WordFind} $1 '"' "E+1{" $otherManifest
+      ${If} ${Errors}  ; no closing quote: the copy was cut
+        StrCpy $otherManifest ""
+        StrCpy $otherCut 1
+      ${EndIf}
     ${EndIf}
   ${EndIf}
   Pop $1
@@ -209,6 +217,9 @@ Section "Lumora"
   ${If} $otherManifest != ""
     !insertmacro RunTool "$INSTDIR\vrdelist.exe" $otherManifest
     !insertmacro Log "Removed the registration of $otherManifest (vrdelist exited with $status)"
+  ${ElseIf} $otherCut == 1
+    !insertmacro Log "Warning: a registration from another folder holds the app key, and its path is too long to take back here. vrcheck found:"
+    Call AppendDiagnosisToLog
   ${EndIf}
 
   !insertmacro RunTool "$INSTDIR\vrenlist.exe" "$INSTDIR\${MANIFEST}"

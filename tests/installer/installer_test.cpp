@@ -157,6 +157,24 @@ TEST_P(InstallerTest, TakesBackARegistrationFromAFolderItDoesNotKnow) {
   std::filesystem::remove_all(byHand);
 }
 
+// A path longer than the installer's strings is never cut and handed to
+// vrdelist: the install goes on, as for any registration it cannot take back.
+TEST_P(InstallerTest, NeverTakesBackAPathItHadToCut) {
+  std::string old = "Z:";
+  for (int i = 0; i < 5; ++i) old += "\\" + std::string(240, static_cast<char>('a' + i));
+  old += "\\lumora.vrmanifest";
+  runtime.setRegistry(
+      {{"manifests", {{old, {"lumora.corvane"}}}}, {"autoLaunch", {{"lumora.corvane", true}}}});
+  ASSERT_EQ(install(), 0);
+  for (const JournalEntry& call : runtime.calls())
+    EXPECT_NE(call.call, "RemoveApplicationManifest");
+  EXPECT_EQ(runtime.registry()["manifests"], nlohmann::json({{old, {"lumora.corvane"}}}));
+  const std::string log = readFile(defaultFolder() / "install.log");
+  EXPECT_NE(log.find(utf16le("its path is too long to take back here")), std::string::npos);
+  EXPECT_NE(log.find(utf16le("[WARN] Registered from another folder: Z:\\aaa")), std::string::npos);
+  uninstall(defaultFolder());
+}
+
 TEST_P(InstallerTest, WithoutARuntimeTheInstallFinishesWithAWarning) {
   runtime.unregister();
   ASSERT_EQ(install(), 0);
