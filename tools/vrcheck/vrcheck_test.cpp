@@ -30,8 +30,18 @@ const std::string kLocked = "<in a folder this user may not enter>";
 const std::string kPaths =
     R"({"runtime": ["{root}"], "config": ["{config}"], "log": ["{log}"], "version": 1})";
 
-// HereDotted: registered as <folder>/./lumora.vrmanifest.
-enum class Store { Empty, Here, HereAutoLaunchOff, Elsewhere, HereOtherSpelling, HereDotted };
+// HereDotted: registered as <folder>/./lumora.vrmanifest, which the runtime
+// gives back as a folder with a trailing separator once normalised;
+// HereAutoLaunchFalse: the flag stored as false, as vrdelist leaves it.
+enum class Store {
+  Empty,
+  Here,
+  HereAutoLaunchOff,
+  HereAutoLaunchFalse,
+  Elsewhere,
+  HereOtherSpelling,
+  HereDotted
+};
 
 using Environment = std::map<std::string, std::string>;
 
@@ -93,6 +103,13 @@ const Words kRegisteredWithBinary =
                                "Registered from this manifest, with its binary",
                                "Auto-launch enabled"};
 
+// All that the runtime is asked on the in-place road.
+const Calls kInPlaceCalls = {kInit,
+                             {"IsApplicationInstalled", {"lumora.corvane"}},
+                             {"GetApplicationPropertyString", {"lumora.corvane", "12"}},
+                             {"GetApplicationAutoLaunch", {"lumora.corvane"}},
+                             kCleanup};
+
 // clang-format off
 const Situation kSituations[] = {
     {"all in place", kManifest, Store::Here, 0, kInPlace},
@@ -153,6 +170,8 @@ const Situation kSituations[] = {
     {"only the other platform's binary", replaced(kManifest, "lumora.exe", "gone.exe"), Store::Here, 3,
      Words{"declares app key", "makes the app", "Binary not found"} + kRegisteredInPlace, {}, "app", Platform::Windows},
     {"registered with a ./ component", kManifest, Store::HereDotted, 0, kInPlace},
+    {"auto-launch stored as false", kManifest, Store::HereAutoLaunchFalse, 3, kManifestInPlace +
+     kConnectionInPlace + Words{"App key registered", "this manifest's folder", "Auto-launch is off"}},
     {"a quote in the folder's name", kManifest, Store::Empty, 3, kManifestInPlace + kConnectionInPlace +
      Words{"Register it with: vrenlist {this}"}, {}, "it's app"},
     {"binary in a subfolder", kInSubfolder, Store::Here, 0, kInPlace},
@@ -324,9 +343,9 @@ class VrcheckTest : public ToolTest {
   void setStore(Store store, const std::string& path, const std::string& oldPath) const {
     const std::string key = "lumora.corvane";
     std::string registered = store == Store::Elsewhere ? oldPath : path;
+    const char* separator = platform() == Platform::Windows ? "\\" : "/";
     if (store == Store::HereDotted) {
-      const std::size_t name = registered.find("lumora.vrmanifest");
-      registered.insert(name, platform() == Platform::Windows ? ".\\" : "./");
+      registered.insert(registered.rfind(separator) + 1, std::string(".") + separator);
     }
     if (store == Store::HereOtherSpelling) {
       for (char& c : registered)
@@ -335,7 +354,9 @@ class VrcheckTest : public ToolTest {
     nlohmann::json manifests = nlohmann::json::object();
     if (store != Store::Empty) manifests[registered] = {key};
     nlohmann::json autoLaunch = nlohmann::json::object();
-    if (store != Store::Empty && store != Store::HereAutoLaunchOff) autoLaunch[key] = true;
+    if (store != Store::Empty && store != Store::HereAutoLaunchOff) {
+      autoLaunch[key] = store != Store::HereAutoLaunchFalse;
+    }
     runtime.setRegistry({{"manifests", manifests}, {"autoLaunch", autoLaunch}});
   }
 
@@ -394,6 +415,10 @@ TEST_P(VrcheckTest, TellsWhatIsNotInPlaceAndChangesNothing) {
     }
     if (connected) {
       EXPECT_EQ(calls.empty() ? JournalEntry() : calls.back(), kCleanup);
+    }
+    // A folder longer than the first buffer is asked for twice.
+    if (situation.status == 0 && situation.faults.empty() && situation.folder.size() < 1024) {
+      EXPECT_EQ(calls, kInPlaceCalls) << "only the calls it needs";
     }
     EXPECT_EQ(runtime.registryBytes(), storeBefore);
     EXPECT_EQ(readFile(runtime.pathRegistry()), pathsBefore);

@@ -111,6 +111,19 @@ TEST_P(VrenlistTest, RefusedAutoLaunchKeepsTheRegistration) {
   EXPECT_FALSE(runtime.registry()["autoLaunch"].contains("lumora.corvane"));
 }
 
+// The runtime on Linux accepts a manifest whose binary lies under /usr but
+// never lists its app, so switching auto-launch on fails.
+TEST_P(VrenlistTest, AnAppUnderUsrIsNeverListed) {
+  if (platform() != Platform::Linux) GTEST_SKIP() << "a Linux runtime's rule";
+  const std::filesystem::path file = runtime.scratch() / "usr.vrmanifest";
+  std::ofstream(file) << R"({"applications": [{"app_key": "lumora.corvane", )"
+                      << R"("binary_path_linux": "/usr/bin/lumora"}]})";
+  const Outcome outcome = run({argument(file)});
+  EXPECT_EQ(outcome.exitStatus, 1);
+  EXPECT_EQ(outcome.lines.back(),
+            "[ERROR] SetApplicationAutoLaunch failed: VRApplicationError_UnknownApplication");
+}
+
 // One manifest per app key: a registration left in another folder wins.
 TEST_P(VrenlistTest, AnotherPathForTheSameKeyIsRefused) {
   const std::string old = manifest("old.vrmanifest");
