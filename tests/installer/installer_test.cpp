@@ -160,7 +160,7 @@ TEST_P(InstallerTest, TakesBackARegistrationFromAFolderItDoesNotKnow) {
 // A path longer than the installer's strings is never cut and handed to
 // vrdelist: the install goes on, as for any registration it cannot take back.
 TEST_P(InstallerTest, NeverTakesBackAPathItHadToCut) {
-  std::string old = "Z:";
+  std::string old = "Z:\\Jos\xC3\xA9";  // and the log shows it as written
   for (int i = 0; i < 5; ++i) old += "\\" + std::string(240, static_cast<char>('a' + i));
   old += "\\lumora.vrmanifest";
   runtime.setRegistry(
@@ -171,7 +171,9 @@ TEST_P(InstallerTest, NeverTakesBackAPathItHadToCut) {
   EXPECT_EQ(runtime.registry()["manifests"], nlohmann::json({{old, {"lumora.corvane"}}}));
   const std::string log = readFile(defaultFolder() / "install.log");
   EXPECT_NE(log.find(utf16le("its path is too long to take back here")), std::string::npos);
-  EXPECT_NE(log.find(utf16le("[WARN] Registered from another folder: Z:\\aaa")), std::string::npos);
+  EXPECT_NE(log.find(utf16le("[WARN] Registered from another folder: Z:\\Jos") +
+                     std::string("\xE9\0\\\0a\0", 6)),
+            std::string::npos);
   uninstall(defaultFolder());
 }
 
@@ -188,7 +190,12 @@ TEST_P(InstallerTest, WithoutARuntimeTheInstallFinishesWithAWarning) {
   // vrcheck's diagnosis follows the warning.
   EXPECT_GT(log.find(utf16le("] [INFO] Manifest declares app key: lumora.corvane\r\n")),
             log.find(utf16le("Warning: ")));
-  EXPECT_NE(log.find(utf16le("] [INFO] Manifest declares app key: lumora.corvane\r\n")),
+  // Whole, to its last line, and from this run alone.
+  const std::string diagnosis = utf16le("] [INFO] Manifest declares app key: lumora.corvane\r\n");
+  EXPECT_EQ(log.find(diagnosis), log.rfind(diagnosis));
+  EXPECT_NE(log.find(utf16le("] [ERROR] VR_Init(Utility) failed: Installation path could not be "
+                             "located (110)\r\n"),
+                     log.find(diagnosis)),
             std::string::npos);
 
   uninstall(defaultFolder());
