@@ -119,6 +119,20 @@ uint32_t answerString(const std::string& value, char* buffer, uint32_t bufferLen
 
 }  // namespace
 
+// The records, with the keys each listed manifest declares. A manifest that
+// cannot be read is left out, as the runtime drops it ("Unable to read
+// manifest. Removing that file for the next startup").
+Registry loadRegistry(const StateDirectory& state) {
+  const Records records = state.loadRecords();
+  Registry registry;
+  registry.autoLaunch = records.autoLaunch;
+  for (const std::string& path : records.manifestPaths) {
+    const std::optional<std::vector<DeclaredApplication>> applications = readManifest(path);
+    if (applications) registry.addManifest(path, listedKeys(*applications));
+  }
+  return registry;
+}
+
 const char* applicationsErrorName(vr::EVRApplicationError error) {
   switch (error) {
 #define STANDIN_ERROR_NAME(name) \
@@ -150,6 +164,24 @@ const char* applicationsErrorName(vr::EVRApplicationError error) {
   return nullptr;
 }
 
+Applications::Applications(StateDirectory& state, const Faults& faults)
+    : state_(state), faults_(faults) {
+  // A server started by hand (by a test) holds what its records say.
+  std::optional<Registry> held = state.loadServerList();
+  permanent_ = held ? std::move(*held) : loadRegistry(state);
+  // What the server holds but has not written yet.
+  for (const std::string& path : faults_.unwrittenManifests) {
+    const std::optional<std::vector<DeclaredApplication>> applications = readManifest(path);
+    if (applications) permanent_.addManifest(path, listedKeys(*applications));
+  }
+  for (const auto& [key, flag] : faults_.unwrittenAutoLaunch) permanent_.autoLaunch[key] = flag;
+}
+
+void Applications::remember() const {
+  state_.saveServerList(permanent_);
+  state_.saveRecords(permanent_);
+}
+
 vr::EVRApplicationError Applications::AddApplicationManifest(
     const char* pchApplicationManifestFullPath, bool bTemporary) {
   state_.record(std::string("AddApplicationManifest ") +
@@ -161,21 +193,20 @@ vr::EVRApplicationError Applications::AddApplicationManifest(
   const std::optional<std::vector<DeclaredApplication>> applications = readManifest(path);
   if (!applications) return vr::VRApplicationError_InvalidManifest;
   const std::vector<std::string> keys = listedKeys(*applications);
-  Registry registry = state_.loadRegistry();
   // "Only one application can use any given key" (openvr.h): a key that
   // another path declares keeps that path, and this manifest is refused
   // whole. The same path again is a refresh.
   for (const std::string& key : keys) {
-    for (const Registry* owners : {&registry, &temporary_}) {
+    for (const Registry* owners : {&permanent_, &temporary_}) {
       const std::string* owner = owners->registeredFrom(key);
       if (owner != nullptr && *owner != path) return vr::VRApplicationError_AppKeyAlreadyExists;
     }
   }
   if (bTemporary) {
     temporary_.addManifest(path, keys);
-  } else if (registry.addManifest(path, keys)) {
-    // Like a real runtime, the store is rewritten only when it changes.
-    state_.saveRegistry(registry);
+  } else if (permanent_.addManifest(path, keys)) {
+    // Like a real runtime, the records are rewritten only when they change.
+    remember();
   }
   return vr::VRApplicationError_None;
 }
@@ -191,8 +222,7 @@ vr::EVRApplicationError Applications::RemoveApplicationManifest(
   if (pchApplicationManifestFullPath == nullptr) return vr::VRApplicationError_InvalidParameter;
 
   temporary_.removeManifest(pchApplicationManifestFullPath);
-  Registry registry = state_.loadRegistry();
-  if (registry.removeManifest(pchApplicationManifestFullPath)) state_.saveRegistry(registry);
+  if (permanent_.removeManifest(pchApplicationManifestFullPath)) remember();
   return vr::VRApplicationError_None;
 }
 
@@ -203,34 +233,30 @@ vr::EVRApplicationError Applications::SetApplicationAutoLaunch(const char* pchAp
   if (faults_.autoLaunchError != vr::VRApplicationError_None) return faults_.autoLaunchError;
   if (pchAppKey == nullptr) return vr::VRApplicationError_InvalidParameter;
 
-  Registry registry = state_.loadRegistry();
-  if (!registry.provides(pchAppKey) && !temporary_.provides(pchAppKey)) {
+  if (!permanent_.provides(pchAppKey) && !temporary_.provides(pchAppKey)) {
     return vr::VRApplicationError_UnknownApplication;
   }
-  if (registry.setAutoLaunch(pchAppKey, bAutoLaunch)) state_.saveRegistry(registry);
+  if (permanent_.setAutoLaunch(pchAppKey, bAutoLaunch)) remember();
   return vr::VRApplicationError_None;
 }
 
 bool Applications::IsApplicationInstalled(const char* pchAppKey) {
   state_.record(std::string("IsApplicationInstalled ") + quoteArgument(pchAppKey));
-  return pchAppKey != nullptr &&
-         (state_.loadRegistry().provides(pchAppKey) || temporary_.provides(pchAppKey));
+  return pchAppKey != nullptr && (permanent_.provides(pchAppKey) || temporary_.provides(pchAppKey));
 }
 
 bool Applications::GetApplicationAutoLaunch(const char* pchAppKey) {
   state_.record(std::string("GetApplicationAutoLaunch ") + quoteArgument(pchAppKey));
   if (pchAppKey == nullptr) return false;
-  const Registry registry = state_.loadRegistry();
-  const auto flag = registry.autoLaunch.find(pchAppKey);
-  return flag != registry.autoLaunch.end() && flag->second;
+  const auto flag = permanent_.autoLaunch.find(pchAppKey);
+  return flag != permanent_.autoLaunch.end() && flag->second;
 }
 
 vr::EVRApplicationError Applications::findRegistration(const char* appKey,
                                                        std::string* path) const {
   if (faults_.propertyError != vr::VRApplicationError_None) return faults_.propertyError;
   if (appKey == nullptr) return vr::VRApplicationError_InvalidParameter;
-  const Registry registry = state_.loadRegistry();
-  const std::string* found = registry.registeredFrom(appKey);
+  const std::string* found = permanent_.registeredFrom(appKey);
   if (found == nullptr) found = temporary_.registeredFrom(appKey);
   if (found == nullptr) return vr::VRApplicationError_UnknownApplication;
   *path = *found;

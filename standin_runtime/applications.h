@@ -1,5 +1,5 @@
 // The stand-in's IVRApplications_007. Registrations and auto-launch flags
-// are real (kept in the state directory), and so are the answers about an
+// are real (kept in the runtime's records, see state.h), and so are the answers about an
 // installed key: whether it is, its flag, the folder and binary it was
 // registered with, and whether it is a dashboard overlay. Every other
 // method answers "not implemented". Every call is journalled with its
@@ -17,7 +17,8 @@ namespace standin {
 
 class Applications : public vr::IVRApplications {
  public:
-  Applications(StateDirectory& state, const Faults& faults) : state_(state), faults_(faults) {}
+  // Loads the records, as the connection's view of the server's list.
+  Applications(StateDirectory& state, const Faults& faults);
 
   vr::EVRApplicationError AddApplicationManifest(const char* pchApplicationManifestFullPath,
                                                  bool bTemporary) override;
@@ -74,6 +75,8 @@ class Applications : public vr::IVRApplications {
   uint32_t GetCurrentSceneProcessId() override;
 
  private:
+  // Keeps a changed list in the server, and writes it to the records.
+  void remember() const;
   // Journals a call to a method the stand-in does not implement.
   void recordUnimplemented(const char* method);
   // The manifest path that registered the key, for a property call; or
@@ -82,9 +85,15 @@ class Applications : public vr::IVRApplications {
 
   StateDirectory& state_;
   Faults faults_;
+  // The permanent list as the server holds it, written to the records at
+  // each change.
+  Registry permanent_;
   // Registrations made with bTemporary: they end with the connection.
   Registry temporary_;
 };
+
+// The records as the runtime holds them, its manifests read.
+Registry loadRegistry(const StateDirectory& state);
 
 // The enumerator's own name, as the runtime gives it, or null for a value
 // the SDK does not define (so a test can hand a caller a missing text).

@@ -73,6 +73,16 @@ class ClientCore final : public IVRClientCore {
     if (!paths) return vr::VRInitError_Init_PathRegistryNotFound;
     if (paths->config.empty()) return vr::VRInitError_Init_NoConfigPath;
     if (paths->log.empty()) return vr::VRInitError_Init_NoLogPath;
+    state_.setConfigFolder(std::filesystem::u8path(paths->config));
+    if (!state_.running()) {
+      // A background application never starts the server: "Not starting
+      // vrserver for background app", then 121. Any other starts it, and it
+      // loads its records, dropping what it cannot read.
+      if (eApplicationType == vr::VRApplication_Background) {
+        return vr::VRInitError_Init_NoServerForBackgroundApp;
+      }
+      startServer();
+    }
     applicationsUnavailable_ = faults.applicationsUnavailable;
     applications_ = std::make_unique<Applications>(state_, faults);
     return vr::VRInitError_None;
@@ -118,6 +128,17 @@ class ClientCore final : public IVRClientCore {
   }
 
  private:
+  // The server's start: the list reloaded, unreadable manifests dropped, an
+  // appconfig.json it cannot parse reset (openvr #1382).
+  void startServer() {
+    const Records stored = state_.loadRecords();
+    const Registry loaded = loadRegistry(state_);
+    state_.saveServerList(loaded);
+    if (!stored.parsed || loaded.manifests.size() != stored.manifestPaths.size()) {
+      state_.saveRecords(loaded);
+    }
+  }
+
   static bool offers(const char* version) {
     return version && (std::strcmp(version, vr::IVRSystem_Version) == 0 ||
                        std::strcmp(version, vr::IVRApplications_Version) == 0);

@@ -55,9 +55,7 @@ std::optional<std::string> firstEntry(const json& registry, const char* key) {
 }
 
 // The file's three lists, or nullopt when the vendor's loader cannot read
-// it: missing, empty, not JSON as its jsoncpp reads it (comments allowed; a
-// trailing comma or a UTF-8 byte order mark not, before SDK 2.2.3), or no
-// object.
+// it: missing, empty, not JSON as its jsoncpp reads it, or no object.
 std::optional<RuntimePaths> readFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -65,9 +63,7 @@ std::optional<RuntimePaths> readFile(const std::filesystem::path& file) {
     std::fprintf(stderr, "Unable to read VR Path Registry from %s\n", file.u8string().c_str());
     return std::nullopt;
   }
-  const json registry = text.rfind("\xEF\xBB\xBF", 0) == 0
-                            ? json(json::value_t::discarded)
-                            : json::parse(text, nullptr, false, /*ignore_comments=*/true);
+  const json registry = parseAsTheRuntimeDoes(text);
   std::optional<RuntimePaths> paths;
   if (registry.is_object()) {
     const std::optional<std::string> runtime = firstEntry(registry, "runtime");
@@ -80,6 +76,11 @@ std::optional<RuntimePaths> readFile(const std::filesystem::path& file) {
 }
 
 }  // namespace
+
+json parseAsTheRuntimeDoes(const std::string& text) {
+  if (text.rfind("\xEF\xBB\xBF", 0) == 0) return json(json::value_t::discarded);
+  return json::parse(text, nullptr, /*allow_exceptions=*/false, /*ignore_comments=*/true);
+}
 
 std::filesystem::path pathRegistryFile() {
   if (const std::optional<std::string> file = environmentValue("VR_PATHREG_OVERRIDE")) {

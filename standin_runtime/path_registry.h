@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,11 @@ struct RuntimePaths {
   std::string config;   // the first "config" entry, or VR_CONFIG_PATH
   std::string log;      // the first "log" entry, or VR_LOG_PATH
 };
+
+// JSON as the vendor's runtime and SDK read their files with jsoncpp:
+// comments allowed; a trailing comma or a UTF-8 byte order mark not (before
+// SDK 2.2.3). Discarded when it does not parse.
+nlohmann::json parseAsTheRuntimeDoes(const std::string& text);
 
 // VR_PATHREG_OVERRIDE when set and not empty; else on Linux
 // $XDG_CONFIG_HOME/openvr/openvrpaths.vrpath, or under $HOME/.config; on

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
+
+#include "path_registry.h"
 
 namespace standin {
 namespace {
@@ -27,22 +31,50 @@ bool booleanOr(const json& object, const char* key, bool fallback) {
   return found != object.end() && found->is_boolean() ? found->get<bool>() : fallback;
 }
 
-const json& objectAt(const json& object, const char* key) {
-  static const json kNone = json::object();
-  const auto found = object.find(key);
-  return found != object.end() && found->is_object() ? *found : kNone;
+std::optional<std::string> readText(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Writes a file whole, through a rename; the same content is left alone,
+// as a runtime rewrites a record only when it changes.
+void writeReplacing(const std::filesystem::path& file, const std::string& text) {
+  if (readText(file) == text + "\n") return;
+  std::error_code ignored;
+  std::filesystem::create_directories(file.parent_path(), ignored);
+  std::filesystem::path temporary = file;
+  temporary += ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::trunc | std::ios::binary);
+    out << text << '\n';
+    if (!out.flush()) return;
+  }
+  std::filesystem::rename(temporary, file, ignored);
 }
 
 }  // namespace
 
 bool Registry::addManifest(const std::string& path, const std::vector<std::string>& appKeys) {
-  const auto [manifest, added] = manifests.emplace(path, appKeys);
-  if (added || manifest->second == appKeys) return added;
-  manifest->second = appKeys;
+  for (auto& [listed, keys] : manifests) {
+    if (listed != path) continue;
+    if (keys == appKeys) return false;
+    keys = appKeys;
+    return true;
+  }
+  manifests.emplace_back(path, appKeys);
   return true;
 }
 
-bool Registry::removeManifest(const std::string& path) { return manifests.erase(path) > 0; }
+bool Registry::removeManifest(const std::string& path) {
+  const auto listed = std::find_if(manifests.begin(), manifests.end(),
+                                   [&](const auto& manifest) { return manifest.first == path; });
+  if (listed == manifests.end()) return false;
+  manifests.erase(listed);
+  return true;
+}
 
 bool Registry::setAutoLaunch(const std::string& appKey, bool enabled) {
   const auto [flag, added] = autoLaunch.emplace(appKey, enabled);
@@ -85,37 +117,94 @@ Faults StateDirectory::loadFaults() const {
       static_cast<vr::EVRApplicationError>(integerOr(faults, "applicationPropertyError", 0));
   result.applicationsUnavailable = booleanOr(faults, "applicationsUnavailable", false);
   result.workingDirectoryUnset = booleanOr(faults, "workingDirectoryUnset", false);
+  const json unwritten = faults.value("unwritten", json::object());
+  const json paths = unwritten.is_object() ? unwritten.value("manifests", json()) : json();
+  const json flags =
+      unwritten.is_object() ? unwritten.value("autoLaunch", json::object()) : json::object();
+  for (const json& path : paths.is_array() ? paths : json::array()) {
+    if (path.is_string()) result.unwrittenManifests.push_back(path.get<std::string>());
+  }
+  if (flags.is_object()) {
+    for (const auto& [key, flag] : flags.items()) {
+      if (flag.is_boolean()) result.unwrittenAutoLaunch[key] = flag.get<bool>();
+    }
+  }
   return result;
 }
 
-Registry StateDirectory::loadRegistry() const {
-  const json stored = readJson(path_ / "registry.json");
-  Registry registry;
-  for (const auto& [path, keys] : objectAt(stored, "manifests").items()) {
-    std::vector<std::string>& listed = registry.manifests[path];
-    for (const json& key : keys.is_array() ? keys : json::array()) {
-      if (key.is_string()) listed.push_back(key.get<std::string>());
+Records StateDirectory::loadRecords() const {
+  Records records;
+  const std::optional<std::string> text = readText(config_ / "appconfig.json");
+  if (text) {
+    // What the runtime cannot parse it resets, losing every registration
+    // (OpenVRStartup #2; openvr #1382, #530).
+    const json appConfig = parseAsTheRuntimeDoes(*text);
+    records.parsed = appConfig.is_object();
+    const json& paths = records.parsed ? appConfig.value("manifest_paths", json()) : json();
+    for (const json& path : paths.is_array() ? paths : json::array()) {
+      if (path.is_string()) records.manifestPaths.push_back(path.get<std::string>());
     }
   }
-  for (const auto& [key, flag] : objectAt(stored, "autoLaunch").items()) {
-    if (flag.is_boolean()) registry.autoLaunch[key] = flag.get<bool>();
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(config_ / "vrappconfig", ignored)) {
+    if (entry.path().extension() != ".vrappconfig") continue;
+    const std::optional<std::string> options = readText(entry.path());
+    const json parsed = options ? parseAsTheRuntimeDoes(*options) : json();
+    records.autoLaunch[entry.path().stem().u8string()] =
+        parsed.is_object() && booleanOr(parsed, "autolaunch", false);
+  }
+  return records;
+}
+
+void StateDirectory::saveRecords(const Registry& registry) const {
+  json paths = json::array();
+  for (const auto& [path, keys] : registry.manifests) paths.push_back(path);
+  // Paths that are not UTF-8 are stored with U+FFFD in place of the bad
+  // bytes; the journal keeps their exact bytes.
+  writeReplacing(config_ / "appconfig.json", json{{"manifest_paths", paths}}.dump(
+                                                 3, ' ', false, json::error_handler_t::replace));
+  for (const auto& [key, enabled] : registry.autoLaunch) {
+    const std::filesystem::path file =
+        config_ / "vrappconfig" / std::filesystem::u8path(key + ".vrappconfig");
+    const std::optional<std::string> stored = readText(file);
+    const json old = stored ? parseAsTheRuntimeDoes(*stored) : json();
+    if (old.is_object() && old.value("autolaunch", json()) == enabled) continue;
+    const json lastLaunch = old.is_object() ? old.value("last_launch_time", json("0")) : json("0");
+    writeReplacing(file, json{{"autolaunch", enabled}, {"last_launch_time", lastLaunch}}.dump(3));
+  }
+}
+
+bool StateDirectory::running() const {
+  std::error_code ignored;
+  return std::filesystem::exists(path_ / "server.json", ignored);
+}
+
+std::optional<Registry> StateDirectory::loadServerList() const {
+  const json stored = readJson(path_ / "server.json");
+  const auto manifests = stored.find("manifests");
+  if (manifests == stored.end() || !manifests->is_array()) return std::nullopt;
+  Registry registry;
+  for (const json& manifest : *manifests) {
+    if (!manifest.is_array() || manifest.size() != 2 || !manifest[0].is_string()) continue;
+    std::vector<std::string> keys;
+    for (const json& key : manifest[1].is_array() ? manifest[1] : json::array()) {
+      if (key.is_string()) keys.push_back(key.get<std::string>());
+    }
+    registry.manifests.emplace_back(manifest[0].get<std::string>(), keys);
+  }
+  const json flags = stored.value("autoLaunch", json::object());
+  if (flags.is_object()) {
+    for (const auto& [key, flag] : flags.items()) {
+      if (flag.is_boolean()) registry.autoLaunch[key] = flag.get<bool>();
+    }
   }
   return registry;
 }
 
-void StateDirectory::saveRegistry(const Registry& registry) const {
-  const json stored = {{"manifests", registry.manifests}, {"autoLaunch", registry.autoLaunch}};
-  const std::filesystem::path target = path_ / "registry.json";
-  const std::filesystem::path temporary = path_ / "registry.json.tmp";
-  {
-    std::ofstream out(temporary, std::ios::trunc | std::ios::binary);
-    // Paths that are not UTF-8 are stored with U+FFFD in place of the bad
-    // bytes; the journal keeps their exact bytes.
-    out << stored.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
-    if (!out.flush()) return;
-  }
-  std::error_code ignored;
-  std::filesystem::rename(temporary, target, ignored);
+void StateDirectory::saveServerList(const Registry& registry) const {
+  writeReplacing(path_ / "server.json",
+                 json{{"manifests", registry.manifests}, {"autoLaunch", registry.autoLaunch}}.dump(
+                     2, ' ', false, json::error_handler_t::replace));
 }
 
 }  // namespace standin

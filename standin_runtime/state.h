@@ -1,6 +1,12 @@
-// What the stand-in runtime keeps between processes, all in one directory:
-// registry.json (permanent registrations and auto-launch flags), faults.json
-// (failures a test asks for) and journal.log (every call received).
+// What the stand-in runtime keeps between processes. Its records, in the
+// config folder that the paths file names and in the real runtime's
+// formats: appconfig.json ({"manifest_paths": [...]}, the permanent list,
+// each path as the registering program gave it) and
+// vrappconfig/<app key>.vrappconfig ({"autolaunch": ..., "last_launch_time":
+// ...}). Its own state directory holds faults.json (failures a test asks
+// for), journal.log (every call received) and server.json, there while its
+// server runs: the list as the server holds it in memory, which it loaded
+// from the records when it started.
 #pragma once
 
 #include <openvr.h>
@@ -8,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,20 +32,35 @@ struct Faults {
   // WorkingDirectory answers PropertyNotSet, as a runtime that leaves it
   // unset does.
   bool workingDirectoryUnset = false;
+  // What the running server holds but has not yet written to its records,
+  // which it writes on its own schedule: manifests listed, and auto-launch
+  // flags.
+  std::vector<std::string> unwrittenManifests;
+  std::map<std::string, bool> unwrittenAutoLaunch;
   bool applicationsUnavailable = false;
 };
 
+// The records as the runtime holds them once loaded.
 struct Registry {
-  std::map<std::string, std::vector<std::string>> manifests;  // path -> its app keys
-  std::map<std::string, bool> autoLaunch;                     // app key -> flag
+  // In the order listed: path -> the app keys its manifest declares.
+  std::vector<std::pair<std::string, std::vector<std::string>>> manifests;
+  std::map<std::string, bool> autoLaunch;  // app key -> flag
 
   // These return whether anything changed.
   bool addManifest(const std::string& path, const std::vector<std::string>& appKeys);
   bool removeManifest(const std::string& path);
   bool setAutoLaunch(const std::string& appKey, bool enabled);
   bool provides(std::string_view appKey) const;
-  // The path of the manifest that declares the key, or null.
+  // The path of the first listed manifest that declares the key, or null:
+  // the runtime skips a later one ("was already described in manifest").
   const std::string* registeredFrom(std::string_view appKey) const;
+};
+
+// The records as stored.
+struct Records {
+  std::vector<std::string> manifestPaths;
+  std::map<std::string, bool> autoLaunch;
+  bool parsed = true;  // false: appconfig.json is there but the runtime cannot read it
 };
 
 class StateDirectory {
@@ -50,12 +72,23 @@ class StateDirectory {
   // Appends one line to the journal, flushed at once.
   void record(const std::string& line);
   Faults loadFaults() const;
-  Registry loadRegistry() const;
-  // Replaces the store in one rename, so a reader never sees half of it.
-  void saveRegistry(const Registry& registry) const;
+
+  // Where the records are: the config folder of this connection.
+  void setConfigFolder(std::filesystem::path folder) { config_ = std::move(folder); }
+  Records loadRecords() const;
+  // Replaces each record file in one rename, so a reader never sees half
+  // of one; a file whose content stays the same is not written.
+  void saveRecords(const Registry& registry) const;
+
+  bool running() const;
+  // The server's list, if it runs and holds one.
+  std::optional<Registry> loadServerList() const;
+  // Keeps the server's list, which also marks it running.
+  void saveServerList(const Registry& registry) const;
 
  private:
   std::filesystem::path path_;
+  std::filesystem::path config_;
   std::ofstream journal_;
 };
 

@@ -14,6 +14,17 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
   out << text;
 }
 
+// A path as a program of either platform names it, on this machine: Wine
+// maps Z: to the root, and C: to its prefix's drive_c.
+std::filesystem::path localPath(std::string name) {
+  const bool onZ = name.rfind("Z:", 0) == 0;
+  const bool onC = name.rfind("C:", 0) == 0;
+  if (!onZ && !onC) return std::filesystem::u8path(name);
+  for (char& c : name) c = c == '\\' ? '/' : c;
+  const std::filesystem::path rest = std::filesystem::u8path(name.substr(onZ ? 2 : 3));
+  return onZ ? rest : winePrefix() / "drive_c" / rest;
+}
+
 }  // namespace
 
 // The runtime's layout is laid out by the same script people use by hand.
@@ -50,9 +61,34 @@ void StandinRuntime::setFaults(const nlohmann::json& faults) const {
   writeFile(stateDir() / "faults.json", faults.dump());
 }
 
-void StandinRuntime::setRegistry(const nlohmann::json& registry) const {
+void StandinRuntime::setRunning(bool running) const {
   std::filesystem::create_directories(stateDir());
-  writeFile(stateDir() / "registry.json", registry.dump(2) + "\n");
+  // A server with no list of its own holds what its records say.
+  if (running) {
+    writeFile(stateDir() / "server.json", "{}\n");
+  } else {
+    std::filesystem::remove(stateDir() / "server.json");
+  }
+}
+
+bool StandinRuntime::running() const { return std::filesystem::exists(stateDir() / "server.json"); }
+
+void StandinRuntime::setRegistry(const nlohmann::json& registry) const {
+  const nlohmann::json manifests = registry.value("manifests", nlohmann::json::object());
+  const nlohmann::json flags = registry.value("autoLaunch", nlohmann::json::object());
+  nlohmann::json paths = nlohmann::json::array();
+  for (const auto& [path, keys] : manifests.items()) paths.push_back(path);
+  // A running server holds these from now on.
+  if (running()) setRunning(true);
+  std::filesystem::create_directories(configFolder());
+  writeFile(configFolder() / "appconfig.json",
+            nlohmann::json{{"manifest_paths", paths}}.dump(3) + "\n");
+  std::filesystem::remove_all(configFolder() / "vrappconfig");
+  std::filesystem::create_directories(configFolder() / "vrappconfig");
+  for (const auto& [key, flag] : flags.items()) {
+    writeFile(configFolder() / "vrappconfig" / (key + ".vrappconfig"),
+              nlohmann::json{{"autolaunch", flag}, {"last_launch_time", "0"}}.dump(3) + "\n");
+  }
 }
 
 std::filesystem::path StandinRuntime::pathRegistry() const {
@@ -89,13 +125,54 @@ std::vector<standin::JournalEntry> StandinRuntime::calls() const {
 }
 
 nlohmann::json StandinRuntime::registry() const {
-  std::ifstream in(stateDir() / "registry.json");
-  if (!in) return nlohmann::json::object();
-  return nlohmann::json::parse(in, nullptr, false);
+  nlohmann::json manifests = nlohmann::json::object();
+  const nlohmann::json appConfig =
+      nlohmann::json::parse(readFile(configFolder() / "appconfig.json"), nullptr, false);
+  const nlohmann::json paths = appConfig.is_object()
+                                   ? appConfig.value("manifest_paths", nlohmann::json::array())
+                                   : nlohmann::json::array();
+  for (const nlohmann::json& path : paths) {
+    const std::string name = path.get<std::string>();
+    nlohmann::json keys = nlohmann::json::array();
+    const nlohmann::json manifest =
+        nlohmann::json::parse(readFile(localPath(name)), nullptr, false);
+    if (manifest.is_object() && manifest.contains("applications")) {
+      for (const nlohmann::json& application : manifest["applications"])
+        keys.push_back(application.value("app_key", ""));
+    }
+    manifests[name] = keys;
+  }
+  nlohmann::json autoLaunch = nlohmann::json::object();
+  std::error_code ignored;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(configFolder() / "vrappconfig", ignored)) {
+    const nlohmann::json options = nlohmann::json::parse(readFile(entry.path()), nullptr, false);
+    autoLaunch[entry.path().stem().string()] = options.is_object() && options["autolaunch"] == true;
+  }
+  return {{"manifests", manifests}, {"autoLaunch", autoLaunch}};
 }
 
 std::string StandinRuntime::journalBytes() const { return readFile(stateDir() / "journal.log"); }
 
-std::string StandinRuntime::registryBytes() const { return readFile(stateDir() / "registry.json"); }
+std::string storedRecords(const std::vector<std::string>& manifestPaths,
+                          const std::map<std::string, bool>& autoLaunch) {
+  std::string bytes = nlohmann::json{{"manifest_paths", manifestPaths}}.dump(3) + "\n";
+  for (const auto& [key, flag] : autoLaunch) {
+    bytes += key + ".vrappconfig:" +
+             nlohmann::json{{"autolaunch", flag}, {"last_launch_time", "0"}}.dump(3) + "\n";
+  }
+  return bytes;
+}
+
+std::string StandinRuntime::registryBytes() const {
+  const std::filesystem::path list = configFolder() / "appconfig.json";
+  std::string bytes = std::filesystem::is_regular_file(list) ? readFile(list) : "(no file)";
+  std::error_code ignored;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(configFolder() / "vrappconfig", ignored)) {
+    bytes += entry.path().filename().string() + ":" + readFile(entry.path());
+  }
+  return bytes;
+}
 
 }  // namespace corvane::testing

@@ -31,9 +31,17 @@ class StandinRuntime {
   std::filesystem::path writeManifest(const std::filesystem::path& name,
                                       const std::string& appKey) const;
 
+  // Whether the runtime's server runs: a utility connection starts it, a
+  // background one finds it or not. Not running unless started.
+  void setRunning(bool running) const;
+  bool running() const;
+  // The runtime's config folder, where it keeps its records.
+  std::filesystem::path configFolder() const { return dir_.path() / "runtime-config"; }
+
   // Failures for the next connections, e.g. {{"initError", 108}}.
   void setFaults(const nlohmann::json& faults) const;
-  // Replaces the store, as if earlier runs had left it so.
+  // Replaces the records, as if earlier runs had left them so:
+  // {"manifests": {path: ..., ...}, "autoLaunch": {key: flag, ...}}.
   void setRegistry(const nlohmann::json& registry) const;
 
   // The runtime's root folder, as laid out.
@@ -51,8 +59,10 @@ class StandinRuntime {
   void clearJournal() const;
   // The journal without the SDK's interface negotiation.
   std::vector<standin::JournalEntry> calls() const;
+  // The records in the shape setRegistry() takes, each path with the app
+  // keys its manifest declares (none if it cannot be read).
   nlohmann::json registry() const;
-  // The journal and the store exactly as stored.
+  // The journal and the records exactly as stored.
   std::string journalBytes() const;
   std::string registryBytes() const;
 
@@ -62,5 +72,10 @@ class StandinRuntime {
   Platform platform_;
   TempDir dir_;
 };
+
+// The records as the runtime writes them and registryBytes() reads them:
+// these manifest paths, and an auto-launch flag for each key given.
+std::string storedRecords(const std::vector<std::string>& manifestPaths,
+                          const std::map<std::string, bool>& autoLaunch);
 
 }  // namespace corvane::testing

@@ -11,12 +11,17 @@ const char* runtimeText(const char* text) { return text ? text : "(no text from 
 }  // namespace
 
 bool connectAsUtility() {
+  return connectAs(vr::VRApplication_Utility, "Utility") == vr::VRInitError_None;
+}
+
+vr::EVRInitError connectAs(vr::EVRApplicationType type, const char* name, vr::EVRInitError quiet) {
   vr::EVRInitError initErr = vr::VRInitError_None;
-  vr::VR_Init(&initErr, vr::VRApplication_Utility);
-  if (initErr == vr::VRInitError_None) return true;
-  common::logError("VR_Init(Utility) failed: ",
-                   runtimeText(vr::VR_GetVRInitErrorAsEnglishDescription(initErr)));
-  return false;
+  vr::VR_Init(&initErr, type);
+  if (initErr != vr::VRInitError_None && initErr != quiet) {
+    common::logError("VR_Init(", name,
+                     ") failed: ", runtimeText(vr::VR_GetVRInitErrorAsEnglishDescription(initErr)));
+  }
+  return initErr;
 }
 
 vr::IVRApplications* applications() {

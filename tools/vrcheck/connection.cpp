@@ -240,7 +240,8 @@ ConnectionFacts checkConnection(const std::string& manifest, Findings& findings)
     findings.notInPlace("Runtime paths file lists no runtime folder: ", text(facts.pathsFile),
                         ". Install the runtime, or ", kWriteAnew);
   }
-  checkFolder("config", "VR_CONFIG_PATH", overrides.config, registry, facts, findings);
+  facts.config =
+      checkFolder("config", "VR_CONFIG_PATH", overrides.config, registry, facts, findings);
   facts.log = checkFolder("log", "VR_LOG_PATH", overrides.log, registry, facts, findings);
   facts.inPlace = findings.notInPlaceCount() == warningsBefore;
   return facts;

@@ -16,6 +16,7 @@ struct ConnectionFacts {
   std::filesystem::path pathsFile;  // empty when there is no name for one
   std::string runtime;              // the folder the loader uses, "" if none
   std::vector<std::string> listed;  // every runtime folder the file lists
+  std::string config;               // the runtime's config folder, "" if none
   std::string log;                  // the runtime's log folder, "" if none
 };
 

@@ -1,6 +1,7 @@
 #include "json_text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstddef>
 
 namespace corvane::vrcheck {
@@ -26,9 +27,30 @@ struct FaultLocator {
   bool end_array() { return true; }
   bool parse_error(std::size_t bytesRead, const std::string& lastToken,
                    const nlohmann::detail::exception&) {
-    // Where the offending token starts, as people count.
-    position = bytesRead - std::min(bytesRead, lastToken.size());
+    position = bytesRead - std::min(bytesRead, offendingTokenLength(lastToken));
     return false;
+  }
+
+  // The parser's last token text may run on from earlier tokens; the
+  // offending one is at its end: a quoted string, a bare word or number, or
+  // one punctuation character.
+  static std::size_t offendingTokenLength(std::string_view text) {
+    if (text.empty()) return 0;
+    std::size_t start = text.size() - 1;
+    if (text.back() == '"' && start > 0) {
+      start = text.rfind('"', start - 1);
+      while (start != std::string_view::npos && start > 0 && text[start - 1] == '\\') {
+        start = text.rfind('"', start - 2);
+      }
+      if (start == std::string_view::npos) start = 0;
+    } else if (std::isalnum(static_cast<unsigned char>(text.back()))) {
+      while (start > 0 &&
+             (std::isalnum(static_cast<unsigned char>(text[start - 1])) || text[start - 1] == '.' ||
+              text[start - 1] == '-' || text[start - 1] == '+')) {
+        --start;
+      }
+    }
+    return text.size() - start;
   }
 };
 

@@ -10,6 +10,7 @@
 #include "connection.h"
 #include "findings.h"
 #include "manifest_file.h"
+#include "records.h"
 #include "registration.h"
 #include "runtime.h"
 
@@ -28,8 +29,18 @@ int check(const char* manifestPath) {
   Findings findings;
   const std::filesystem::path binary = checkManifestFile(manifest, manifestPath, findings);
   const ConnectionFacts facts = checkConnection(manifestPath, findings);
+  const std::filesystem::path config = std::filesystem::u8path(facts.config);
+  // In the background: a utility connection would start the runtime, which
+  // then prunes its records, and a check must not change what it checks.
+  const vr::EVRInitError init = connectAs(vr::VRApplication_Background, "Background",
+                                          vr::VRInitError_Init_NoServerForBackgroundApp);
+  if (init == vr::VRInitError_Init_NoServerForBackgroundApp) {
+    findings.inPlace("Runtime not running; its records answer, in ", facts.config);
+    if (!facts.config.empty()) checkRecords(config, manifest, manifestPath, findings);
+    return findings.allInPlace() ? kSuccess : kNotInPlace;
+  }
   // The runtime's own answer is the authority; the findings above explain it.
-  if (!connectAsUtility()) {
+  if (init != vr::VRInitError_None) {
     if (facts.inPlace) explainRefusal(facts, findings);
     return kRuntimeFailure;
   }
@@ -39,7 +50,13 @@ int check(const char* manifestPath) {
     explainMissingApplications(facts, findings);
     return kRuntimeFailure;
   }
-  if (!checkRegistration(*apps, manifest, binary, manifestPath, findings)) return kRuntimeFailure;
+  LiveAnswers live;
+  if (!checkRegistration(*apps, manifest, binary, manifestPath, findings, &live)) {
+    return kRuntimeFailure;
+  }
+  if (!facts.config.empty()) {
+    noteLaggingRecords(config, manifest, live.registeredHere, live.autoLaunch, findings);
+  }
   return findings.allInPlace() ? kSuccess : kNotInPlace;
 }
 

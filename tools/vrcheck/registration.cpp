@@ -7,35 +7,13 @@
 
 #include "logger.h"
 #include "runtime.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "same_path.h"
 
 namespace corvane::vrcheck {
 namespace {
 
 using tools::applicationsErrorName;
 using tools::kAppKey;
-
-// A path to compare: normalised, without a trailing separator.
-std::filesystem::path comparable(const std::filesystem::path& folder) {
-  std::filesystem::path normal = folder.lexically_normal();
-  return normal.has_filename() ? normal : normal.parent_path();
-}
-
-// Windows' own file names ignore letter case (in its ordinal sense, for
-// every script), and lexically_normal has already made '/' into '\'.
-bool samePath(const std::filesystem::path& a, const std::filesystem::path& b) {
-#ifdef _WIN32
-  const std::wstring left = comparable(a).wstring();
-  const std::wstring right = comparable(b).wstring();
-  return CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
-                              static_cast<int>(right.size()), TRUE) == CSTR_EQUAL;
-#else
-  return comparable(a) == comparable(b);
-#endif
-}
 
 // folder/name, with the separator the folder's own spelling uses, since the
 // runtime matches a manifest path exactly as it was registered.
@@ -99,7 +77,7 @@ std::optional<Registered> registered(vr::IVRApplications& apps, vr::EVRApplicati
 
 bool checkRegistration(vr::IVRApplications& apps, const std::filesystem::path& manifest,
                        const std::filesystem::path& binary, const std::string& shown,
-                       Findings& findings) {
+                       Findings& findings, LiveAnswers* answers) {
   const std::string registerThis = "vrenlist " + shellQuoted(shown);
 
   if (!apps.IsApplicationInstalled(kAppKey)) {
@@ -120,6 +98,7 @@ bool checkRegistration(vr::IVRApplications& apps, const std::filesystem::path& m
     // compare binaries; the manifest that named the other one is unknown.
     if (!binary.empty() && samePath(std::filesystem::u8path(where->binary), binary)) {
       findings.inPlace("Registered from this manifest, with its binary: ", where->binary);
+      answers->registeredHere = true;
     } else {
       findings.notInPlace("Registered with another binary: ", where->binary,
                           ". Take back the manifest beside it with vrdelist, then register this "
@@ -131,6 +110,7 @@ bool checkRegistration(vr::IVRApplications& apps, const std::filesystem::path& m
                         " is registered from. Register it again with: ", registerThis);
   } else if (samePath(std::filesystem::u8path(where->folder), manifest.parent_path())) {
     findings.inPlace("Registered from this manifest's folder: ", where->folder);
+    answers->registeredHere = true;
   } else {
     // Only one manifest can hold a key, so this one cannot be registered
     // until that one is taken back.
@@ -140,7 +120,8 @@ bool checkRegistration(vr::IVRApplications& apps, const std::filesystem::path& m
                         ", then register this one with: ", registerThis);
   }
 
-  if (apps.GetApplicationAutoLaunch(kAppKey)) {
+  answers->autoLaunch = apps.GetApplicationAutoLaunch(kAppKey);
+  if (answers->autoLaunch) {
     findings.inPlace("Auto-launch enabled for app key: ", kAppKey);
   } else {
     findings.notInPlace("Auto-launch is off for app key: ", kAppKey,

@@ -15,10 +15,16 @@ namespace corvane::vrcheck {
 // manifest's absolute path, shown how the user named it. Returns false when the runtime refused a
 // query, after logging its error. One interface serves the whole
 // connection: the SDK hands out the same one until the next VR_Init.
+// What the running runtime answered.
+struct LiveAnswers {
+  bool registeredHere = false;  // from this manifest
+  bool autoLaunch = false;
+};
+
 // binary is this manifest's binary for the platform, resolved (empty if it
 // names none).
 bool checkRegistration(vr::IVRApplications& apps, const std::filesystem::path& manifest,
                        const std::filesystem::path& binary, const std::string& shown,
-                       Findings& findings);
+                       Findings& findings, LiveAnswers* answers);
 
 }  // namespace corvane::vrcheck

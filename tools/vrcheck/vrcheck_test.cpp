@@ -57,7 +57,17 @@ struct Situation {
   std::optional<Platform> only = std::nullopt;
   std::string paths = kPaths;
   Environment environment = {};
+  bool running = true;
+  std::string appConfig = "";  // what replaces the runtime's list, if not ""
 };
+
+// The runtime not running: its records answer.
+Situation stopped(const char* what, Store store, int status, std::vector<std::string> findings,
+                  std::string appConfig = "", std::optional<Platform> only = std::nullopt,
+                  nlohmann::json faults = nlohmann::json::object()) {
+  return {what, kManifest, store, status, std::move(findings), std::move(faults), "app",
+          only, kPaths,    {},    false,  std::move(appConfig)};
+}
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
   for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -98,13 +108,28 @@ const std::string kNoBinary =
 
 const std::string kInSubfolder = replaced(replaced(kManifest, "\"lumora\"", "\"bin/lumora\""),
                                           "\"lumora.exe\"", "\"bin/lumora.exe\"");
+const Words kStopped = kManifestInPlace + kConnectionInPlace +
+                       Words{"Runtime not running; its records answer, in {config}"};
+
+// A list of thousands of paths, some thousands of characters long, that
+// ends with this manifest.
+std::string thousandsOfPaths() {
+  std::string text = R"({"manifest_paths": [)";
+  for (int i = 0; i < 3000; ++i) {
+    text += "\"{gone}/" + std::string(i % 100 == 0 ? 3000 : 20, 'x') + std::to_string(i) + "\", ";
+  }
+  return text + R"("{manifest}"]})";
+}
+
 const Words kRegisteredWithBinary =
     kConnectionInPlace + Words{"App key registered",
                                "Registered from this manifest, with its binary",
                                "Auto-launch enabled"};
 
+// vrcheck never starts the runtime: it connects in the background.
+const JournalEntry kBackgroundInit{"Init", {"3", "null"}};
 // All that the runtime is asked on the in-place road.
-const Calls kInPlaceCalls = {kInit,
+const Calls kInPlaceCalls = {kBackgroundInit,
                              {"IsApplicationInstalled", {"lumora.corvane"}},
                              {"GetApplicationPropertyString", {"lumora.corvane", "12"}},
                              {"GetApplicationAutoLaunch", {"lumora.corvane"}},
@@ -150,7 +175,7 @@ const Situation kSituations[] = {
      Words{"App key registered", "GetApplicationPropertyString failed: VRApplicationError_IPCFailed"},
      {{"applicationPropertyError", 105}}},
     {"runtime refuses to start", kManifest, Store::Here, 1, kManifestInPlace + kConnectionInPlace +
-     Words{"VR_Init(Utility) failed: Hmd Not Found (108)", "so the runtime itself refused"},
+     Words{"VR_Init(Background) failed: Hmd Not Found (108)", "so the runtime itself refused"},
      {{"initError", 108}}},
     {"no applications interface", kMissing, Store::Here, 1, Words{"Manifest not found"} +
      kConnectionInPlace + Words{"Applications interface unavailable: IVRApplications_007",
@@ -182,6 +207,43 @@ const Situation kSituations[] = {
     {"no WorkingDirectory, registered elsewhere", kManifest, Store::Elsewhere, 3, kManifestInPlace +
      kConnectionInPlace + Words{"App key registered", "Registered with another binary: ", "Auto-launch enabled"},
      {{"workingDirectoryUnset", true}}},
+    // The runtime not running: what it recorded answers.
+    stopped("stopped, all in place", Store::Here, 0, kStopped + Words{"Listed in the runtime's records: {manifest}",
+            "Auto-launch on in the runtime's records: {config}"}),
+    stopped("stopped, another spelling of the path", Store::HereOtherSpelling, 0, kStopped +
+            Words{"Listed in the runtime's records", "Auto-launch on"}, "", Platform::Windows),
+    stopped("stopped, nothing registered yet", Store::Empty, 3, kStopped + Words{"The runtime's list of apps "
+            "does not exist yet, so nothing is registered: {config}", "Auto-launch is not on in the runtime's "
+            "records, {config}"}, kMissing),
+    stopped("stopped, not listed", Store::Empty, 3, kStopped + Words{"Not in the runtime's list of apps, {config}",
+            "Auto-launch is not on"}),
+    stopped("stopped, registered from another manifest", Store::Elsewhere, 3, kStopped + Words{"Registered from "
+            "another manifest: {oldpath}. Take that registration back with: vrdelist {old}, then register this one",
+            "Not in the runtime's list", "Auto-launch on"}),
+    stopped("stopped, a listed manifest gone", Store::Here, 3, kStopped + Words{"names a manifest that no longer "
+            "exists: {gone}/lumora.vrmanifest. The runtime drops it at its next start",
+            "Listed in the runtime's records", "Auto-launch on"},
+            R"({"manifest_paths": ["{gone}/lumora.vrmanifest", "{manifest}"]})"),
+    stopped("stopped, auto-launch stored as false", Store::HereAutoLaunchFalse, 3, kStopped +
+            Words{"Listed", "Auto-launch is not on in the runtime's records"}),
+    stopped("stopped, list with a byte order mark", Store::Here, 3, kStopped + Words{"starts with a byte order "
+            "mark, which the runtime cannot parse: {config}", "Auto-launch on"},
+            "\xEF\xBB\xBF" R"({"manifest_paths": ["{manifest}"]})"),
+    stopped("stopped, list in UTF-16", Store::Here, 3, kStopped + Words{"is saved as UTF-16, which the runtime "
+            "cannot parse: {config}", "Auto-launch on"}, std::string("\xFF\xFE{\0}\0", 6)),
+    stopped("stopped, list with a trailing comma", Store::Here, 3, kStopped + Words{"is not JSON the runtime can "
+            "parse, at line 1, column ", "Auto-launch on"}, R"({"manifest_paths": ["{manifest}"],})"),
+    stopped("stopped, list of numbers and objects", Store::Here, 3, kStopped + Words{"holds no list of paths in "
+            "\"manifest_paths\": {config}", "Auto-launch on"}, R"({"manifest_paths": [1, {"a": ["{manifest}"]}]})"),
+    stopped("stopped, list huge", Store::Here, 3, kStopped + Words{"is larger than 1 MiB: {config}",
+            "Auto-launch on"}, kHuge),
+    stopped("stopped, list a folder", Store::Here, 3, kStopped + Words{"is not a regular file: {config}",
+            "Auto-launch on"}, kFolder),
+    stopped("stopped, thousands of listed paths", Store::Here, 0, kStopped + Words{"Listed in the runtime's "
+            "records: {manifest}", "Auto-launch on"}, thousandsOfPaths()),
+    {"running, records not yet written", kManifest, Store::Empty, 0, kInPlace + Words{"The runtime has not yet "
+     "written this registration to its records", "The runtime has not yet written auto-launch to its records"},
+     {{"unwritten", {{"manifests", {"{manifest}"}}, {"autoLaunch", {{"lumora.corvane", true}}}}}}},
     // The way to the runtime, as the SDK's loader finds it.
     {"paths file missing", kManifest, Store::Here, 1, kManifestInPlace +
      Words{"Runtime paths file not found: {paths}, for user ", "failed: Installation path could not be located (110)"},
@@ -202,7 +264,7 @@ const Situation kSituations[] = {
      replaced(kPaths, ", \"config\"", "\n \"config\"")},
     {"paths file with a byte order mark", kManifest, Store::Here, 1, kManifestInPlace +
      Words{"byte order mark: {paths}. SDKs before 2.2.3 cannot read it"} + kConnectionInPlace +
-     Words{"VR_Init(Utility) failed"}, {}, "app", std::nullopt, "\xEF\xBB\xBF" + kPaths},
+     Words{"VR_Init(Background) failed"}, {}, "app", std::nullopt, "\xEF\xBB\xBF" + kPaths},
     {"paths file with comments", kManifest, Store::Here, 0, kInPlace, {}, "app", std::nullopt,
      "// written by hand\n" + replaced(kPaths, "\"version\"", "/* read */ \"version\"")},
     {"paths file lists no runtime", kManifest, Store::Here, 1, kManifestInPlace +
@@ -233,14 +295,14 @@ const Situation kSituations[] = {
      kRegistrationInPlace, {}, "app", std::nullopt,
      paths("root", R"(["{gone}"])"), {{"VR_OVERRIDE", "{root}"}}},
     {"VR_CONFIG_PATH and VR_LOG_PATH", kManifest, Store::Here, 0, kManifestInPlace + kConnectionInPlace +
-     Words{"Runtime config folder: {gone} (from VR_CONFIG_PATH)", "Runtime log folder: {gone} (from VR_LOG_PATH)"} +
+     Words{"Runtime config folder: {config} (from VR_CONFIG_PATH)", "Runtime log folder: {gone} (from VR_LOG_PATH)"} +
      kRegistrationInPlace, {}, "app", std::nullopt,
      replaced(paths("config", "null"), R"(, "log": ["{log}"])", ""),
-     {{"VR_CONFIG_PATH", "{gone}"}, {"VR_LOG_PATH", "{gone}"}}},
+     {{"VR_CONFIG_PATH", "{config}"}, {"VR_LOG_PATH", "{gone}"}}},
     {"every path overridden, no paths file", kManifest, Store::Here, 0, kManifestInPlace +
      Words{"Runtime paths file not needed", "Runtime folder: {root} (from VR_OVERRIDE)", "config folder",
      "log folder"} + kRegistrationInPlace, {}, "app", std::nullopt,
-     kMissing, {{"VR_OVERRIDE", "{root}"}, {"VR_CONFIG_PATH", "{gone}"}, {"VR_LOG_PATH", "{gone}"}}},
+     kMissing, {{"VR_OVERRIDE", "{root}"}, {"VR_CONFIG_PATH", "{config}"}, {"VR_LOG_PATH", "{gone}"}}},
     {"paths file huge", kManifest, Store::Here, 1, kManifestInPlace +
      Words{"Runtime paths file is larger than 1 MiB: {paths}", "(110)"}, {}, "app", std::nullopt, kHuge},
     {"paths file a device", kManifest, Store::Here, 1, kManifestInPlace +
@@ -270,7 +332,7 @@ class VrcheckTest : public ToolTest {
     std::filesystem::create_directories(flatpak);
     const std::map<std::string, std::filesystem::path> folders = {
         {"root", runtime.root()},
-        {"config", scratch / "config"},
+        {"config", runtime.configFolder()},
         {"log", scratch / "log"},
         {"gone", scratch / "gone 'ü' 日本"},
         {"bare", scratch / "bare"},
@@ -330,7 +392,8 @@ class VrcheckTest : public ToolTest {
       locked_ = folder;
       placeholders_["{locked}"] = argument(folder);
       // Root passes every permission check unless it gives up the power to.
-      if (geteuid() == 0) wrapper = {"/usr/bin/setpriv", "--bounding-set=-dac_override,-dac_read_search"};
+      if (geteuid() == 0)
+        wrapper = {"/usr/bin/setpriv", "--bounding-set=-dac_override,-dac_read_search"};
     }
     writeFile(runtime.pathRegistry(), expanded(situation.paths, true));
     environment.clear();
@@ -384,7 +447,12 @@ TEST_P(VrcheckTest, TellsWhatIsNotInPlaceAndChangesNothing) {
     SCOPED_TRACE(situation.what);
     const std::string path = layOut(situation, row);
     setStore(situation.store, path, oldManifest);
-    runtime.setFaults(situation.faults);
+    placeholders_["{manifest}"] = path;
+    if (!situation.appConfig.empty()) {
+      writeFile(runtime.configFolder() / "appconfig.json", expanded(situation.appConfig, true));
+    }
+    runtime.setRunning(situation.running);
+    runtime.setFaults(nlohmann::json::parse(expanded(situation.faults.dump(), true)));
     runtime.clearJournal();
     const std::string storeBefore = runtime.registryBytes();
     const std::string pathsBefore = readFile(runtime.pathRegistry());
@@ -397,8 +465,8 @@ TEST_P(VrcheckTest, TellsWhatIsNotInPlaceAndChangesNothing) {
     if (outcome.lines.size() != situation.findings.size()) continue;
     const bool connected = outcome.standardError.find("VR_Init(") == std::string::npos;
     for (std::size_t i = 0; i < situation.findings.size(); ++i) {
-      const std::string word = expanded(replaced(
-          replaced(situation.findings[i], "{old}", quoted(oldManifest)), "{this}", quoted(path)));
+      std::string word = replaced(situation.findings[i], "{old}", quoted(oldManifest));
+      word = expanded(replaced(replaced(word, "{oldpath}", oldManifest), "{this}", quoted(path)));
       EXPECT_NE(outcome.lines[i].find(word), std::string::npos) << word << "\n"
                                                                 << outcome.standardError;
       if (outcome.lines[i].rfind("[ERROR] ", 0) == 0) continue;
@@ -410,14 +478,19 @@ TEST_P(VrcheckTest, TellsWhatIsNotInPlaceAndChangesNothing) {
     const Calls calls = runtime.calls();
     for (const JournalEntry& call : calls) {
       EXPECT_TRUE(call.call.rfind("Get", 0) == 0 || call.call == "IsApplicationInstalled" ||
-                  call == kInit || call == kCleanup)
+                  call == kBackgroundInit || call == kCleanup)
           << call.call;
     }
-    if (connected) {
+    EXPECT_EQ(runtime.running(), situation.running) << "vrcheck never starts the runtime";
+    if (!situation.running && connected) {
+      EXPECT_EQ(calls, Calls{kBackgroundInit});
+    }
+    if (connected && situation.running) {
       EXPECT_EQ(calls.empty() ? JournalEntry() : calls.back(), kCleanup);
     }
     // A folder longer than the first buffer is asked for twice.
-    if (situation.status == 0 && situation.faults.empty() && situation.folder.size() < 1024) {
+    if (situation.status == 0 && situation.faults.empty() && situation.folder.size() < 1024 &&
+        situation.running) {
       EXPECT_EQ(calls, kInPlaceCalls) << "only the calls it needs";
     }
     EXPECT_EQ(runtime.registryBytes(), storeBefore);

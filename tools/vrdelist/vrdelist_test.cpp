@@ -9,11 +9,7 @@ namespace {
 const std::string kVrdelistUsage = "usage: vrdelist <absolute-path-to.vrmanifest>\n";
 
 // What the store holds once the manifest is gone and auto-launch is off.
-std::string storeWithoutManifests() {
-  const nlohmann::json expected = {{"manifests", nlohmann::json::object()},
-                                   {"autoLaunch", {{"lumora.corvane", false}}}};
-  return expected.dump(2) + "\n";
-}
+std::string storeWithoutManifests() { return storedRecords({}, {{"lumora.corvane", false}}); }
 
 class VrdelistRoadsTest : public VrdelistTest {
  protected:

@@ -1,0 +1,12 @@
+// Whether two paths name the same file or folder, as the platform's file
+// names compare: on Windows ignoring letter case and '/' against '\\', and
+// everywhere ignoring "." components and a trailing separator.
+#pragma once
+
+#include <filesystem>
+
+namespace corvane::vrcheck {
+
+bool samePath(const std::filesystem::path& a, const std::filesystem::path& b);
+
+}  // namespace corvane::vrcheck
