@@ -122,6 +122,27 @@ TEST_P(VrenlistTest, AnAppUnderUsrIsNeverListed) {
             "[ERROR] SetApplicationAutoLaunch failed: VRApplicationError_UnknownApplication");
 }
 
+// A utility connection starts the runtime, which loads its records: a listed
+// manifest it cannot read is dropped, and a list it cannot parse is reset,
+// losing every registration in it.
+TEST_P(VrenlistTest, StartingTheRuntimeDropsWhatItCannotRead) {
+  const std::string path = manifest("app.vrmanifest");
+  const std::string kept = manifest("kept.vrmanifest", "kept.app");
+  runtime.setRegistry({{"manifests", {{kept, {}}, {argument(runtime.scratch() / "gone"), {}}}}});
+  ASSERT_EQ(run({path}).exitStatus, 0);
+  EXPECT_TRUE(runtime.running());
+  EXPECT_EQ(runtime.registry()["manifests"],
+            nlohmann::json({{kept, {"kept.app"}}, {path, {"lumora.corvane"}}}));
+
+  runtime.setRunning(false);
+  const std::filesystem::path list = runtime.configFolder() / "appconfig.json";
+  const std::string withByteOrderMark = "\xEF\xBB\xBF" + readFile(list);
+  std::ofstream(list, std::ios::binary) << withByteOrderMark;
+  ASSERT_EQ(run({manifest("new.vrmanifest", "new.app")}).exitStatus, 1);  // no lumora.corvane
+  EXPECT_EQ(runtime.registry()["manifests"],
+            nlohmann::json({{argument(runtime.scratch() / "new.vrmanifest"), {"new.app"}}}));
+}
+
 // One manifest per app key: a registration left in another folder wins.
 TEST_P(VrenlistTest, AnotherPathForTheSameKeyIsRefused) {
   const std::string old = manifest("old.vrmanifest");
