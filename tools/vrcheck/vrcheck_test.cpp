@@ -5,6 +5,7 @@
 // and for the Windows build under Wine.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <map>
@@ -59,6 +60,7 @@ struct Situation {
   Environment environment = {};
   bool running = true;
   std::string appConfig = "";  // what replaces the runtime's list, if not ""
+  bool relative = false;       // the manifest named relative to the working folder
 };
 
 // The runtime not running: its records answer.
@@ -200,6 +202,8 @@ const Situation kSituations[] = {
     {"a quote in the folder's name", kManifest, Store::Empty, 3, kManifestInPlace + kConnectionInPlace +
      Words{"Register it with: vrenlist {this}"}, {}, "it's app"},
     {"binary in a subfolder", kInSubfolder, Store::Here, 0, kInPlace},
+    {"a relative manifest argument", kManifest, Store::Here, 0, kInPlace, {}, "app", std::nullopt, kPaths, {},
+     true, "", true},
     {"no WorkingDirectory, binary beside", kManifest, Store::Here, 0, kManifestInPlace + kRegisteredWithBinary,
      {{"workingDirectoryUnset", true}}},
     {"no WorkingDirectory, binary in a subfolder", kInSubfolder, Store::Here, 0,
@@ -385,6 +389,7 @@ class VrcheckTest : public ToolTest {
       std::ofstream(folder / binary).put('\0');
     }
     const std::filesystem::path manifest = folder / "lumora.vrmanifest";
+    manifest_ = manifest;
     writeFile(manifest, situation.manifest == kLocked ? kManifest : situation.manifest);
     wrapper.clear();
     if (situation.manifest == kLocked) {
@@ -429,8 +434,16 @@ class VrcheckTest : public ToolTest {
     return "'" + replaced(path, "'", "'\\''") + "'";
   }
 
+  // The manifest as named from the tool's working folder, this process's.
+  std::string relativeArgument() const {
+    std::string relative = std::filesystem::relative(manifest_).string();
+    if (platform() == Platform::Windows) std::replace(relative.begin(), relative.end(), '/', '\\');
+    return relative;
+  }
+
   std::map<std::string, std::string> placeholders_;
-  std::filesystem::path locked_;  // opened again after the row
+  std::filesystem::path manifest_;  // the row's, laid out
+  std::filesystem::path locked_;    // opened again after the row
 };
 
 TEST_P(VrcheckTest, TellsWhatIsNotInPlaceAndChangesNothing) {
@@ -457,7 +470,7 @@ TEST_P(VrcheckTest, TellsWhatIsNotInPlaceAndChangesNothing) {
     const std::string storeBefore = runtime.registryBytes();
     const std::string pathsBefore = readFile(runtime.pathRegistry());
 
-    const Outcome outcome = run({path});
+    const Outcome outcome = run({situation.relative ? relativeArgument() : path});
     if (!locked_.empty()) std::filesystem::permissions(locked_, std::filesystem::perms::owner_all);
     locked_.clear();
     EXPECT_EQ(outcome.exitStatus, situation.status) << outcome.standardError;
