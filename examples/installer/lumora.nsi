@@ -211,7 +211,8 @@ Section "Lumora"
 
   ; A registration from a folder this installer does not remember (its
   ; settings are gone, or the app was moved by hand) would keep the key and
-  ; refuse this one. vrcheck names its manifest; take that one back too.
+  ; refuse this one. vrcheck names its manifest (exactly, from the runtime's
+  ; records, when the runtime is not running); take that one back too.
   Call RunVrcheck
   Call FindOtherRegistration
   ${If} $otherManifest != ""
