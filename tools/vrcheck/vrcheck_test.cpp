@@ -313,6 +313,9 @@ const Situation kSituations[] = {
      Words{"Runtime paths file is not a regular file: {paths}", "(110)"}, {}, "app", Platform::Linux, kDevice},
     {"runtime entry a nested list", kManifest, Store::Here, 1, kManifestInPlace + Words{"Runtime paths file",
      "\"runtime\" is not a list of folders", "(110)"}, {}, "app", std::nullopt, paths("root", R"([["{root}"]])")},
+    {"runtime entry thousands of characters long", kManifest, Store::Here, 1, kManifestInPlace +
+     Words{"Runtime paths file", "Runtime folder not found: {gone}/xxxxxxxxxx", "(100)"}, {}, "app", std::nullopt,
+     paths("root", "[\"{gone}/" + std::string(3000, 'x') + "\", \"{root}\"]")},
     {"runtime entry a number", kManifest, Store::Here, 1, kManifestInPlace + Words{"Runtime paths file",
      "\"runtime\" is not a list of folders", "(100)"}, {}, "app", std::nullopt, paths("root", "[1]")},
 };
