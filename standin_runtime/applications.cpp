@@ -122,15 +122,12 @@ uint32_t answerString(const std::string& value, char* buffer, uint32_t bufferLen
 // The records, with the keys each listed manifest declares. A manifest that
 // cannot be read is left out, as the runtime drops it ("Unable to read
 // manifest. Removing that file for the next startup").
-Registry loadRegistry(const StateDirectory& state) {
-  const Records records = state.loadRecords();
-  Registry registry;
-  registry.autoLaunch = records.autoLaunch;
+void addRecords(Registry& registry, const Records& records) {
+  for (const auto& [key, flag] : records.autoLaunch) registry.autoLaunch[key] = flag;
   for (const std::string& path : records.manifestPaths) {
     const std::optional<std::vector<DeclaredApplication>> applications = readManifest(path);
     if (applications) registry.addManifest(path, listedKeys(*applications));
   }
-  return registry;
 }
 
 const char* applicationsErrorName(vr::EVRApplicationError error) {
@@ -168,13 +165,12 @@ Applications::Applications(StateDirectory& state, const Faults& faults)
     : state_(state), faults_(faults) {
   // A server started by hand (by a test) holds what its records say.
   std::optional<Registry> held = state.loadServerList();
-  permanent_ = held ? std::move(*held) : loadRegistry(state);
-  // What the server holds but has not written yet.
-  for (const std::string& path : faults_.unwrittenManifests) {
-    const std::optional<std::vector<DeclaredApplication>> applications = readManifest(path);
-    if (applications) permanent_.addManifest(path, listedKeys(*applications));
+  if (held) {
+    permanent_ = std::move(*held);
+  } else {
+    addRecords(permanent_, state.loadRecords());
   }
-  for (const auto& [key, flag] : faults_.unwrittenAutoLaunch) permanent_.autoLaunch[key] = flag;
+  addRecords(permanent_, faults_.unwritten);  // what it holds but has not written yet
 }
 
 void Applications::remember() const {

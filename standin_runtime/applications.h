@@ -92,8 +92,9 @@ class Applications : public vr::IVRApplications {
   Registry temporary_;
 };
 
-// The records as the runtime holds them, its manifests read.
-Registry loadRegistry(const StateDirectory& state);
+// Adds records as the runtime loads them: their flags, and each listed
+// manifest it can read with the keys it declares.
+void addRecords(Registry& registry, const Records& records);
 
 // The enumerator's own name, as the runtime gives it, or null for a value
 // the SDK does not define (so a test can hand a caller a missing text).

@@ -132,7 +132,8 @@ class ClientCore final : public IVRClientCore {
   // appconfig.json it cannot parse reset (openvr #1382).
   void startServer() {
     const Records stored = state_.loadRecords();
-    const Registry loaded = loadRegistry(state_);
+    Registry loaded;
+    addRecords(loaded, stored);
     state_.saveServerList(loaded);
     if (!stored.parsed || loaded.manifests.size() != stored.manifestPaths.size()) {
       state_.saveRecords(loaded);

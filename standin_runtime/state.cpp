@@ -12,12 +12,6 @@ namespace {
 
 using nlohmann::json;
 
-json readJson(const std::filesystem::path& file) {
-  std::ifstream in(file);
-  if (!in) return json::object();
-  json parsed = json::parse(in, nullptr, /*allow_exceptions=*/false);
-  return parsed.is_object() ? parsed : json::object();
-}
 
 // Stored values of the type expected; a value of another type is not set,
 // as a hand-edited file may hold anything.
@@ -29,6 +23,30 @@ int integerOr(const json& object, const char* key, int fallback) {
 bool booleanOr(const json& object, const char* key, bool fallback) {
   const auto found = object.find(key);
   return found != object.end() && found->is_boolean() ? found->get<bool>() : fallback;
+}
+
+// A member of an object, or null.
+json memberOf(const json& object, const char* key) {
+  return object.is_object() ? object.value(key, json()) : json();
+}
+
+// The texts in a list; anything else in it, or no list, counts for nothing.
+std::vector<std::string> textsIn(const json& list) {
+  std::vector<std::string> texts;
+  for (const json& text : list.is_array() ? list : json::array()) {
+    if (text.is_string()) texts.push_back(text.get<std::string>());
+  }
+  return texts;
+}
+
+// The boolean members of an object.
+std::map<std::string, bool> flagsIn(const json& object) {
+  std::map<std::string, bool> flags;
+  if (!object.is_object()) return flags;
+  for (const auto& [key, flag] : object.items()) {
+    if (flag.is_boolean()) flags[key] = flag.get<bool>();
+  }
+  return flags;
 }
 
 std::optional<std::string> readText(const std::filesystem::path& file) {
@@ -53,6 +71,13 @@ void writeReplacing(const std::filesystem::path& file, const std::string& text) 
     if (!out.flush()) return;
   }
   std::filesystem::rename(temporary, file, ignored);
+}
+
+// A file of the stand-in's own, as an object; anything else reads as none.
+json readJson(const std::filesystem::path& file) {
+  const std::optional<std::string> text = readText(file);
+  json parsed = text ? json::parse(*text, nullptr, /*allow_exceptions=*/false) : json();
+  return parsed.is_object() ? parsed : json::object();
 }
 
 }  // namespace
@@ -117,18 +142,9 @@ Faults StateDirectory::loadFaults() const {
       static_cast<vr::EVRApplicationError>(integerOr(faults, "applicationPropertyError", 0));
   result.applicationsUnavailable = booleanOr(faults, "applicationsUnavailable", false);
   result.workingDirectoryUnset = booleanOr(faults, "workingDirectoryUnset", false);
-  const json unwritten = faults.value("unwritten", json::object());
-  const json paths = unwritten.is_object() ? unwritten.value("manifests", json()) : json();
-  const json flags =
-      unwritten.is_object() ? unwritten.value("autoLaunch", json::object()) : json::object();
-  for (const json& path : paths.is_array() ? paths : json::array()) {
-    if (path.is_string()) result.unwrittenManifests.push_back(path.get<std::string>());
-  }
-  if (flags.is_object()) {
-    for (const auto& [key, flag] : flags.items()) {
-      if (flag.is_boolean()) result.unwrittenAutoLaunch[key] = flag.get<bool>();
-    }
-  }
+  const json unwritten = memberOf(faults, "unwritten");
+  result.unwritten.manifestPaths = textsIn(memberOf(unwritten, "manifests"));
+  result.unwritten.autoLaunch = flagsIn(memberOf(unwritten, "autoLaunch"));
   return result;
 }
 
@@ -140,10 +156,7 @@ Records StateDirectory::loadRecords() const {
     // (OpenVRStartup #2; openvr #1382, #530).
     const json appConfig = parseAsTheRuntimeDoes(*text);
     records.parsed = appConfig.is_object();
-    const json& paths = records.parsed ? appConfig.value("manifest_paths", json()) : json();
-    for (const json& path : paths.is_array() ? paths : json::array()) {
-      if (path.is_string()) records.manifestPaths.push_back(path.get<std::string>());
-    }
+    records.manifestPaths = textsIn(memberOf(appConfig, "manifest_paths"));
   }
   std::error_code ignored;
   for (const auto& entry : std::filesystem::directory_iterator(config_ / "vrappconfig", ignored)) {
@@ -181,23 +194,14 @@ bool StateDirectory::running() const {
 
 std::optional<Registry> StateDirectory::loadServerList() const {
   const json stored = readJson(path_ / "server.json");
-  const auto manifests = stored.find("manifests");
-  if (manifests == stored.end() || !manifests->is_array()) return std::nullopt;
+  const json manifests = memberOf(stored, "manifests");
+  if (!manifests.is_array()) return std::nullopt;
   Registry registry;
-  for (const json& manifest : *manifests) {
+  for (const json& manifest : manifests) {
     if (!manifest.is_array() || manifest.size() != 2 || !manifest[0].is_string()) continue;
-    std::vector<std::string> keys;
-    for (const json& key : manifest[1].is_array() ? manifest[1] : json::array()) {
-      if (key.is_string()) keys.push_back(key.get<std::string>());
-    }
-    registry.manifests.emplace_back(manifest[0].get<std::string>(), keys);
+    registry.manifests.emplace_back(manifest[0].get<std::string>(), textsIn(manifest[1]));
   }
-  const json flags = stored.value("autoLaunch", json::object());
-  if (flags.is_object()) {
-    for (const auto& [key, flag] : flags.items()) {
-      if (flag.is_boolean()) registry.autoLaunch[key] = flag.get<bool>();
-    }
-  }
+  registry.autoLaunch = flagsIn(memberOf(stored, "autoLaunch"));
   return registry;
 }
 

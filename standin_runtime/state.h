@@ -21,6 +21,13 @@
 
 namespace standin {
 
+// The records as stored.
+struct Records {
+  std::vector<std::string> manifestPaths;
+  std::map<std::string, bool> autoLaunch;
+  bool parsed = true;  // false: appconfig.json is there but the runtime cannot read it
+};
+
 // Failures to answer with, read from faults.json when a connection starts.
 struct Faults {
   vr::EVRInitError initError = vr::VRInitError_None;
@@ -33,10 +40,8 @@ struct Faults {
   // unset does.
   bool workingDirectoryUnset = false;
   // What the running server holds but has not yet written to its records,
-  // which it writes on its own schedule: manifests listed, and auto-launch
-  // flags.
-  std::vector<std::string> unwrittenManifests;
-  std::map<std::string, bool> unwrittenAutoLaunch;
+  // which it writes on its own schedule.
+  Records unwritten;
   bool applicationsUnavailable = false;
 };
 
@@ -54,13 +59,6 @@ struct Registry {
   // The path of the first listed manifest that declares the key, or null:
   // the runtime skips a later one ("was already described in manifest").
   const std::string* registeredFrom(std::string_view appKey) const;
-};
-
-// The records as stored.
-struct Records {
-  std::vector<std::string> manifestPaths;
-  std::map<std::string, bool> autoLaunch;
-  bool parsed = true;  // false: appconfig.json is there but the runtime cannot read it
 };
 
 class StateDirectory {

@@ -1,5 +1,6 @@
 #include "records.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <vector>
@@ -57,6 +58,19 @@ Record readRecord(const std::filesystem::path& file) {
   return {std::move(parsed.value), ""};
 }
 
+// The paths a parsed list holds, or nullopt when "manifest_paths" is not a
+// list of them.
+std::optional<std::vector<std::string>> manifestPaths(const json& appConfig) {
+  const json& listed = appConfig.is_object() ? appConfig.value("manifest_paths", json()) : json();
+  if (!listed.is_array()) return std::nullopt;
+  std::vector<std::string> paths;
+  for (const json& path : listed) {
+    if (!path.is_string()) return std::nullopt;
+    paths.push_back(path.get<std::string>());
+  }
+  return paths;
+}
+
 // The listed paths, or nullopt after a finding on why there are none.
 std::optional<std::vector<std::string>> listedManifests(const std::filesystem::path& file,
                                                         const std::string& registerThis,
@@ -74,15 +88,8 @@ std::optional<std::vector<std::string>> listedManifests(const std::filesystem::p
                         registerThis);
     return std::nullopt;
   }
-  std::vector<std::string> paths;
-  const json& listed =
-      record.value->is_object() ? record.value->value("manifest_paths", json()) : json();
-  bool texts = listed.is_array();
-  for (const json& path : texts ? listed : json::array()) {
-    if (!path.is_string()) texts = false;
-    if (texts) paths.push_back(path.get<std::string>());
-  }
-  if (!texts) {
+  std::optional<std::vector<std::string>> paths = manifestPaths(*record.value);
+  if (!paths) {
     findings.notInPlace("The runtime's list of apps holds no list of paths in \"manifest_paths\": ",
                         file.u8string(), ". Register again with: ", registerThis);
     return std::nullopt;
@@ -157,14 +164,11 @@ void noteLaggingRecords(const std::filesystem::path& config, const std::filesyst
                         bool listedLive, bool autoLaunchLive, Findings& findings) {
   if (listedLive) {
     const Record record = readRecord(appConfigFile(config));
-    bool listed = false;
-    const json& paths = record.value && record.value->is_object()
-                            ? record.value->value("manifest_paths", json())
-                            : json();
-    for (const json& path : paths.is_array() ? paths : json::array()) {
-      if (path.is_string() && samePath(std::filesystem::u8path(path.get<std::string>()), manifest))
-        listed = true;
-    }
+    const std::optional<std::vector<std::string>> paths =
+        record.value ? manifestPaths(*record.value) : std::nullopt;
+    const bool listed = paths && std::any_of(paths->begin(), paths->end(), [&](const auto& path) {
+                          return samePath(std::filesystem::u8path(path), manifest);
+                        });
     if (!listed) {
       findings.inPlace(
           "The runtime has not yet written this registration to its records, "
