@@ -11,4 +11,7 @@ namespace corvane::common {
 // or pipe the UTF-8 bytes with "\r\n" line ends, as the C runtime writes.
 void writeStandardError(std::string_view line);
 
+// Writes text to standard output in one write, in the same way.
+void writeStandardOutput(std::string_view text);
+
 }  // namespace corvane::common

@@ -2,11 +2,12 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <optional>
 
 #include "journal_format.h"
+#include "json_text.h"
+#include "path_registry.h"
 
 namespace standin {
 namespace {
@@ -27,20 +28,19 @@ constexpr const char* kBinaryPathKey = "binary_path_linux";
 #endif
 
 // The SDK's strings are UTF-8; a narrow file name on Windows is not.
-std::filesystem::path fromUtf8(const std::string& text) { return std::filesystem::u8path(text); }
+std::filesystem::path fromUtf8(const std::string& text) { return pathFromUtf8(text); }
 
 // The applications a manifest file declares, or nullopt when it cannot be
 // read, is not JSON, or declares none.
 std::optional<std::vector<DeclaredApplication>> readManifest(const std::string& path) {
-  std::ifstream in(fromUtf8(path), std::ios::binary);
-  if (!in) return std::nullopt;
-  const nlohmann::json manifest = nlohmann::json::parse(in, nullptr, /*allow_exceptions=*/false);
-  if (!manifest.is_object() || !manifest.contains("applications") ||
-      !manifest["applications"].is_array() || manifest["applications"].empty()) {
-    return std::nullopt;
-  }
+  const std::optional<std::string> text = readRegularFile(fromUtf8(path));
+  if (!text) return std::nullopt;
+  // A byte order mark is skipped here, as nothing says the runtime does not.
+  const nlohmann::json manifest = corvane::vrcheck::parseJson(*text).value;
+  const auto listed = manifest.find("applications");
+  if (listed == manifest.end() || !listed->is_array() || listed->empty()) return std::nullopt;
   std::vector<DeclaredApplication> applications;
-  for (const nlohmann::json& application : manifest["applications"]) {
+  for (const nlohmann::json& application : *listed) {
     if (!application.is_object()) return std::nullopt;
     const auto key = application.find("app_key");
     if (key == application.end() || !key->is_string()) return std::nullopt;
@@ -51,8 +51,8 @@ std::optional<std::vector<DeclaredApplication>> readManifest(const std::string& 
       declared.binary = fromUtf8(path).parent_path() / fromUtf8(binary->get<std::string>());
     }
     // Any value but true, "yes" or 1 included, leaves the app no overlay.
-    declared.isDashboardOverlay =
-        application.value("is_dashboard_overlay", nlohmann::json()) == true;
+    const auto overlay = application.find("is_dashboard_overlay");
+    declared.isDashboardOverlay = overlay != application.end() && *overlay == true;
     applications.push_back(std::move(declared));
   }
   return applications;

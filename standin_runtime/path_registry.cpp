@@ -2,9 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
+
+#include "json_text.h"
 
 #ifdef _WIN32
 #include <shlobj.h>
@@ -16,13 +16,19 @@ namespace {
 
 using nlohmann::json;
 
-// As UTF-8, the SDK's own text; unset and empty are the same to the loader.
+constexpr std::uintmax_t kLargestFile = 1024 * 1024;
+
+// As the loader reads it, unset and empty alike. On Windows it asks
+// GetEnvironmentVariableA, so the value arrives in the ANSI code page and
+// is taken for UTF-8 from then on: text outside ASCII is lost.
 std::optional<std::string> environmentValue(const char* name) {
 #ifdef _WIN32
-  const std::wstring wideName(name, name + std::char_traits<char>::length(name));
-  const wchar_t* value = _wgetenv(wideName.c_str());
-  if (value == nullptr || *value == L'\0') return std::nullopt;
-  return std::filesystem::path(value).u8string();
+  std::string value(32767, '\0');
+  const DWORD length =
+      GetEnvironmentVariableA(name, value.data(), static_cast<DWORD>(value.size()));
+  if (length == 0 || length >= value.size()) return std::nullopt;
+  value.resize(length);
+  return value;
 #else
   const char* value = std::getenv(name);
   if (value == nullptr || *value == '\0') return std::nullopt;
@@ -30,35 +36,37 @@ std::optional<std::string> environmentValue(const char* name) {
 #endif
 }
 
-// The list's first entry, as jsoncpp's asString() gives it: null or a
-// non-list is an empty list (the loader says so), a number or boolean is its
-// text, and a list or object inside fails the whole file.
-std::optional<std::string> firstEntry(const json& registry, const char* key) {
+// The list's entries as jsoncpp's asString() gives them to the loader:
+// null is an empty list ("node ... is not an array"), and so is a text, a
+// number or a boolean (size 0); an object with members or a list or object
+// inside the list makes jsoncpp throw, which fails the whole file.
+std::optional<std::vector<std::string>> entries(const json& registry, const char* key) {
+  std::vector<std::string> texts;
   const auto list = registry.find(key);
-  if (list == registry.end()) return std::string();
-  if (!list->is_array()) {
+  if (list == registry.end()) return texts;
+  if (list->is_null()) {
     std::fprintf(stderr, "VR Path Registry node %s is not an array\n", key);
-    return std::string();
+    return texts;
   }
-  std::string first;
+  if (list->is_object() && !list->empty()) return std::nullopt;
+  if (!list->is_array()) return texts;
   for (const json& entry : *list) {
-    std::string text;
     if (entry.is_structured()) return std::nullopt;
-    if (entry.is_string()) {
-      text = entry.get<std::string>();
-    } else if (!entry.is_null()) {
-      text = entry.dump();
-    }
-    if (&entry == &list->front()) first = text;
+    texts.push_back(entry.is_string() ? entry.get<std::string>()
+                    : entry.is_null() ? std::string()
+                                      : entry.dump());
   }
-  return first;
+  return texts;
+}
+
+std::string firstOf(const std::vector<std::string>& list) {
+  return list.empty() ? std::string() : list.front();
 }
 
 // The file's three lists, or nullopt when the vendor's loader cannot read
 // it: missing, empty, not JSON as its jsoncpp reads it, or no object.
 std::optional<RuntimePaths> readFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string text = readRegularFile(file).value_or("");
   if (text.empty()) {
     std::fprintf(stderr, "Unable to read VR Path Registry from %s\n", file.u8string().c_str());
     return std::nullopt;
@@ -66,10 +74,13 @@ std::optional<RuntimePaths> readFile(const std::filesystem::path& file) {
   const json registry = parseAsTheRuntimeDoes(text);
   std::optional<RuntimePaths> paths;
   if (registry.is_object()) {
-    const std::optional<std::string> runtime = firstEntry(registry, "runtime");
-    const std::optional<std::string> config = firstEntry(registry, "config");
-    const std::optional<std::string> log = firstEntry(registry, "log");
-    if (runtime && config && log) paths = RuntimePaths{*runtime, *config, *log};
+    const auto runtime = entries(registry, "runtime");
+    const auto config = entries(registry, "config");
+    const auto log = entries(registry, "log");
+    if (runtime && config && log)
+      paths = RuntimePaths{firstOf(*runtime), firstOf(*config), firstOf(*log)};
+  } else if (registry.is_null()) {
+    paths = RuntimePaths{};  // a null root holds no lists
   }
   if (!paths) std::fprintf(stderr, "Unable to parse %s\n", file.u8string().c_str());
   return paths;
@@ -79,12 +90,43 @@ std::optional<RuntimePaths> readFile(const std::filesystem::path& file) {
 
 json parseAsTheRuntimeDoes(const std::string& text) {
   if (text.rfind("\xEF\xBB\xBF", 0) == 0) return json(json::value_t::discarded);
-  return json::parse(text, nullptr, /*allow_exceptions=*/false, /*ignore_comments=*/true);
+  return corvane::vrcheck::parseJson(text).value;
+}
+
+std::optional<std::string> readRegularFile(const std::filesystem::path& file) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) return std::nullopt;
+  const std::uintmax_t size = std::filesystem::file_size(file, error);
+  if (error || size > kLargestFile) return std::nullopt;
+#ifdef _WIN32
+  std::FILE* in = _wfopen(file.c_str(), L"rb");
+#else
+  std::FILE* in = std::fopen(file.c_str(), "rb");
+#endif
+  if (in == nullptr) return std::nullopt;
+  std::string text(static_cast<std::size_t>(size), '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), in));
+  std::fclose(in);
+  return text;
+}
+
+std::filesystem::path pathFromUtf8(const std::string& text) {
+#ifdef _WIN32
+  const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                         static_cast<int>(text.size()), nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                      wide.data(), length);
+  return std::filesystem::path(wide);
+#else
+  return std::filesystem::path(text);
+#endif
 }
 
 std::filesystem::path pathRegistryFile() {
   if (const std::optional<std::string> file = environmentValue("VR_PATHREG_OVERRIDE")) {
-    return std::filesystem::u8path(*file);
+    return pathFromUtf8(*file);
   }
 #ifdef _WIN32
   wchar_t localAppData[MAX_PATH];
@@ -97,8 +139,9 @@ std::filesystem::path pathRegistryFile() {
   if (const std::optional<std::string> config = environmentValue("XDG_CONFIG_HOME")) {
     return std::filesystem::path(*config) / "openvr" / "openvrpaths.vrpath";
   }
-  if (const std::optional<std::string> home = environmentValue("HOME")) {
-    return std::filesystem::path(*home) / ".config" / "openvr" / "openvrpaths.vrpath";
+  // An empty HOME is joined all the same: the working folder's file.
+  if (const char* home = std::getenv("HOME")) {
+    return std::filesystem::path(home) / ".config" / "openvr" / "openvrpaths.vrpath";
   }
   return {};
 #endif

@@ -12,7 +12,6 @@ namespace {
 
 using nlohmann::json;
 
-
 // Stored values of the type expected; a value of another type is not set,
 // as a hand-edited file may hold anything.
 int integerOr(const json& object, const char* key, int fallback) {
@@ -25,15 +24,20 @@ bool booleanOr(const json& object, const char* key, bool fallback) {
   return found != object.end() && found->is_boolean() ? found->get<bool>() : fallback;
 }
 
-// A member of an object, or null.
-json memberOf(const json& object, const char* key) {
-  return object.is_object() ? object.value(key, json()) : json();
+// A member of an object, or null; never a copy, as a value read from a
+// file may nest deeply.
+const json& memberOf(const json& object, const char* key) {
+  static const json kNull;
+  if (!object.is_object()) return kNull;
+  const auto found = object.find(key);
+  return found != object.end() ? *found : kNull;
 }
 
 // The texts in a list; anything else in it, or no list, counts for nothing.
 std::vector<std::string> textsIn(const json& list) {
   std::vector<std::string> texts;
-  for (const json& text : list.is_array() ? list : json::array()) {
+  if (!list.is_array()) return texts;
+  for (const json& text : list) {
     if (text.is_string()) texts.push_back(text.get<std::string>());
   }
   return texts;
@@ -49,18 +53,10 @@ std::map<std::string, bool> flagsIn(const json& object) {
   return flags;
 }
 
-std::optional<std::string> readText(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // Writes a file whole, through a rename; the same content is left alone,
 // as a runtime rewrites a record only when it changes.
 void writeReplacing(const std::filesystem::path& file, const std::string& text) {
-  if (readText(file) == text + "\n") return;
+  if (readRegularFile(file) == text + "\n") return;
   std::error_code ignored;
   std::filesystem::create_directories(file.parent_path(), ignored);
   std::filesystem::path temporary = file;
@@ -75,9 +71,10 @@ void writeReplacing(const std::filesystem::path& file, const std::string& text) 
 
 // A file of the stand-in's own, as an object; anything else reads as none.
 json readJson(const std::filesystem::path& file) {
-  const std::optional<std::string> text = readText(file);
-  json parsed = text ? json::parse(*text, nullptr, /*allow_exceptions=*/false) : json();
-  return parsed.is_object() ? parsed : json::object();
+  const std::optional<std::string> text = readRegularFile(file);
+  json parsed = text ? parseAsTheRuntimeDoes(*text) : json();
+  if (!parsed.is_object()) parsed = json::object();
+  return parsed;
 }
 
 }  // namespace
@@ -142,7 +139,7 @@ Faults StateDirectory::loadFaults() const {
       static_cast<vr::EVRApplicationError>(integerOr(faults, "applicationPropertyError", 0));
   result.applicationsUnavailable = booleanOr(faults, "applicationsUnavailable", false);
   result.workingDirectoryUnset = booleanOr(faults, "workingDirectoryUnset", false);
-  const json unwritten = memberOf(faults, "unwritten");
+  const json& unwritten = memberOf(faults, "unwritten");
   result.unwritten.manifestPaths = textsIn(memberOf(unwritten, "manifests"));
   result.unwritten.autoLaunch = flagsIn(memberOf(unwritten, "autoLaunch"));
   return result;
@@ -150,18 +147,20 @@ Faults StateDirectory::loadFaults() const {
 
 Records StateDirectory::loadRecords() const {
   Records records;
-  const std::optional<std::string> text = readText(config_ / "appconfig.json");
-  if (text) {
+  std::error_code ignored;
+  const std::filesystem::path list = config_ / "appconfig.json";
+  if (std::filesystem::exists(list, ignored)) {
     // What the runtime cannot parse it resets, losing every registration
-    // (OpenVRStartup #2; openvr #1382, #530).
-    const json appConfig = parseAsTheRuntimeDoes(*text);
+    // (OpenVRStartup #2; openvr #1382, #530); what is no regular file it
+    // cannot read.
+    const std::optional<std::string> text = readRegularFile(list);
+    const json appConfig = text ? parseAsTheRuntimeDoes(*text) : json();
     records.parsed = appConfig.is_object();
     records.manifestPaths = textsIn(memberOf(appConfig, "manifest_paths"));
   }
-  std::error_code ignored;
   for (const auto& entry : std::filesystem::directory_iterator(config_ / "vrappconfig", ignored)) {
     if (entry.path().extension() != ".vrappconfig") continue;
-    const std::optional<std::string> options = readText(entry.path());
+    const std::optional<std::string> options = readRegularFile(entry.path());
     const json parsed = options ? parseAsTheRuntimeDoes(*options) : json();
     records.autoLaunch[entry.path().stem().u8string()] =
         parsed.is_object() && booleanOr(parsed, "autolaunch", false);
@@ -179,10 +178,12 @@ void StateDirectory::saveRecords(const Registry& registry) const {
   for (const auto& [key, enabled] : registry.autoLaunch) {
     const std::filesystem::path file =
         config_ / "vrappconfig" / std::filesystem::u8path(key + ".vrappconfig");
-    const std::optional<std::string> stored = readText(file);
+    const std::optional<std::string> stored = readRegularFile(file);
     const json old = stored ? parseAsTheRuntimeDoes(*stored) : json();
-    if (old.is_object() && old.value("autolaunch", json()) == enabled) continue;
-    const json lastLaunch = old.is_object() ? old.value("last_launch_time", json("0")) : json("0");
+    if (memberOf(old, "autolaunch") == enabled) continue;
+    // The time it last launched the app stays, if it is one.
+    const json& stamp = memberOf(old, "last_launch_time");
+    const json lastLaunch = stamp.is_string() || stamp.is_number() ? stamp : json("0");
     writeReplacing(file, json{{"autolaunch", enabled}, {"last_launch_time", lastLaunch}}.dump(3));
   }
 }
@@ -194,7 +195,7 @@ bool StateDirectory::running() const {
 
 std::optional<Registry> StateDirectory::loadServerList() const {
   const json stored = readJson(path_ / "server.json");
-  const json manifests = memberOf(stored, "manifests");
+  const json& manifests = memberOf(stored, "manifests");
   if (!manifests.is_array()) return std::nullopt;
   Registry registry;
   for (const json& manifest : manifests) {

@@ -1,6 +1,7 @@
 #include "process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -37,10 +38,10 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
 
 // Only async-signal-safe calls between fork and exec.
 [[noreturn]] void execChild(char** argv, char** envp, ErrorStream errorStream, int pipeRead,
-                            int pipeWrite) {
+                            int pipeWrite, int outputWrite, const char* workingFolder) {
   const int devNull = open("/dev/null", O_RDWR);
   dup2(devNull, STDIN_FILENO);
-  dup2(devNull, STDOUT_FILENO);
+  dup2(outputWrite >= 0 ? outputWrite : devNull, STDOUT_FILENO);
   switch (errorStream) {
     case ErrorStream::Captured:
     case ErrorStream::BrokenPipe: dup2(pipeWrite, STDERR_FILENO); break;
@@ -54,9 +55,11 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
   }
   if (pipeRead >= 0) close(pipeRead);
   if (pipeWrite > STDERR_FILENO) close(pipeWrite);
+  if (outputWrite > STDERR_FILENO) close(outputWrite);
   if (devNull > STDERR_FILENO) close(devNull);
   // The child must meet the default SIGPIPE disposition, whatever ours is.
   signal(SIGPIPE, SIG_DFL);
+  if (*workingFolder != '\0' && chdir(workingFolder) != 0) _exit(127);
   execve(argv[0], argv, envp);
   _exit(127);
 }
@@ -70,29 +73,43 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
   std::vector<char*> envPointers = pointers(env);
 
   int fds[2] = {-1, -1};
+  int output[2] = {-1, -1};
   if (pipe2(fds, O_CLOEXEC) != 0) std::abort();
+  if (options.captureOutput && pipe2(output, O_CLOEXEC) != 0) std::abort();
   if (options.errorStream == ErrorStream::BrokenPipe) {
     close(fds[0]);
     fds[0] = -1;
   }
   const pid_t pid = fork();
   if (pid < 0) std::abort();
-  if (pid == 0)
-    execChild(argPointers.data(), envPointers.data(), options.errorStream, fds[0], fds[1]);
+  if (pid == 0) {
+    execChild(argPointers.data(), envPointers.data(), options.errorStream, fds[0], fds[1],
+              output[1], options.workingFolder.c_str());
+  }
   close(fds[1]);
+  if (output[1] >= 0) close(output[1]);
 
+  // Both pipes at once: a child that fills one while the other is read
+  // would wait for ever.
   ProcessResult result;
-  if (fds[0] >= 0) {
-    char buffer[4096];
-    for (;;) {
-      const ssize_t n = read(fds[0], buffer, sizeof buffer);
+  struct pollfd streams[2] = {{fds[0], POLLIN, 0}, {output[0], POLLIN, 0}};
+  std::string* texts[2] = {&result.standardError, &result.standardOutput};
+  while (streams[0].fd >= 0 || streams[1].fd >= 0) {
+    if (poll(streams, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    for (int i = 0; i < 2; ++i) {
+      if (streams[i].fd < 0 || streams[i].revents == 0) continue;
+      char buffer[4096];
+      const ssize_t n = read(streams[i].fd, buffer, sizeof buffer);
       if (n > 0) {
-        result.standardError.append(buffer, static_cast<std::size_t>(n));
+        texts[i]->append(buffer, static_cast<std::size_t>(n));
       } else if (n == 0 || errno != EINTR) {
-        break;
+        close(streams[i].fd);
+        streams[i].fd = -1;  // poll skips it from now on
       }
     }
-    close(fds[0]);
   }
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {

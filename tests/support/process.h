@@ -18,16 +18,19 @@ struct ProcessResult {
   int exitStatus = -1;  // -1 when the child did not exit normally
   int signal = 0;       // the signal that ended it, if any
   std::string standardError;
+  std::string standardOutput;
 };
 
 struct ProcessOptions {
   // Added to, or replacing entries of, the parent's environment.
   std::map<std::string, std::string> environment;
   ErrorStream errorStream = ErrorStream::Captured;
+  bool captureOutput = false;  // else standard output goes to /dev/null
+  std::string workingFolder;   // the child's, if not this process's
 };
 
 // Runs argv[0] with the given arguments (any bytes but NUL), standard input
-// and output on /dev/null, and waits for it.
+// on /dev/null, and waits for it.
 ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {});
 
 // The lines of a text, without their newlines; a last line without one counts.

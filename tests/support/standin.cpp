@@ -165,12 +165,17 @@ std::string storedRecords(const std::vector<std::string>& manifestPaths,
 }
 
 std::string StandinRuntime::registryBytes() const {
-  const std::filesystem::path list = configFolder() / "appconfig.json";
-  std::string bytes = std::filesystem::is_regular_file(list) ? readFile(list) : "(no file)";
+  // A pipe would be read until someone writes to it, a device for ever.
+  const auto bytesOf = [](const std::filesystem::path& file) {
+    return std::filesystem::is_regular_file(file) ? readFile(file)
+           : std::filesystem::exists(file)        ? std::string("(not a regular file)")
+                                                  : std::string("(no file)");
+  };
+  std::string bytes = bytesOf(configFolder() / "appconfig.json");
   std::error_code ignored;
   for (const auto& entry :
        std::filesystem::directory_iterator(configFolder() / "vrappconfig", ignored)) {
-    bytes += entry.path().filename().string() + ":" + readFile(entry.path());
+    bytes += entry.path().filename().string() + ":" + bytesOf(entry.path());
   }
   return bytes;
 }

@@ -24,6 +24,9 @@ class StandinRuntime {
   // Linux: HOME and XDG_CONFIG_HOME pointing into the temporary directory.
   std::map<std::string, std::string> environment() const;
 
+  // Linux: the HOME the tools run with.
+  std::filesystem::path home() const { return dir_.path(); }
+
   // A scratch directory for the test's own files.
   std::filesystem::path scratch() const { return dir_.path() / "scratch"; }
 

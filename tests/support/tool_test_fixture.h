@@ -65,21 +65,22 @@ inline std::vector<std::string> toolLines(const std::string& standardError) {
   return lines;
 }
 
-// Parameterised over the platform whose build runs; each suite instantiates
-// itself with one of the macros at the end. run() runs the tool the suite
-// is about; runTool() any of them.
-class ToolTest : public ::testing::TestWithParam<Platform> {
+// A tool run by one platform's build against its own stand-in runtime.
+// run() runs the tool the suite is about; runTool() any of them.
+class ToolTestBase : public ::testing::Test {
  protected:
-  explicit ToolTest(std::string tool) : tool_(std::move(tool)) {}
+  ToolTestBase(std::string tool, Platform platform)
+      : tool_(std::move(tool)), platform_(platform), runtime(platform) {}
 
   struct Outcome {
     int exitStatus;
     std::vector<std::string> lines;  // see toolLines()
     std::string standardError;       // with Unix newlines
     std::string rawStandardError;    // as written
+    std::string standardOutput;      // with Unix newlines
   };
 
-  Platform platform() const { return GetParam(); }
+  Platform platform() const { return platform_; }
 
   // A local file as the tool under test names it.
   std::string argument(const std::filesystem::path& path) const {
@@ -104,11 +105,14 @@ class ToolTest : public ::testing::TestWithParam<Platform> {
     options.environment = runtime.environment();
     for (const auto& [name, value] : environment) options.environment[name] = value;
     options.errorStream = errorStream;
+    options.captureOutput = true;
+    options.workingFolder = workingFolder.string();
     const ProcessResult result =
         runProcess(wrapper + toolCommand(platform(), tool, arguments), options);
     EXPECT_EQ(result.signal, 0);
     const std::string standardError = withUnixNewlines(platform(), result.standardError);
-    return {result.exitStatus, toolLines(standardError), standardError, result.standardError};
+    return {result.exitStatus, toolLines(standardError), standardError, result.standardError,
+            withUnixNewlines(platform(), result.standardOutput)};
   }
 
   JournalEntry lastRegistration() const {
@@ -120,11 +124,21 @@ class ToolTest : public ::testing::TestWithParam<Platform> {
   }
 
   const std::string tool_;
-  StandinRuntime runtime{GetParam()};
+  const Platform platform_;
+  StandinRuntime runtime;
   // More for the tools' environment, e.g. {{"TZ", ...}}.
   std::map<std::string, std::string> environment;
   // A command that runs the tool, e.g. {"setpriv", ...}.
   std::vector<std::string> wrapper;
+  // The tool's working folder, if not this process's.
+  std::filesystem::path workingFolder;
+};
+
+// Parameterised over the platform whose build runs; each suite instantiates
+// itself with one of the macros at the end.
+class ToolTest : public ::testing::WithParamInterface<Platform>, public ToolTestBase {
+ protected:
+  explicit ToolTest(std::string tool) : ToolTestBase(std::move(tool), GetParam()) {}
 };
 
 class VrenlistTest : public ToolTest {

@@ -11,17 +11,21 @@ const char* runtimeText(const char* text) { return text ? text : "(no text from 
 }  // namespace
 
 bool connectAsUtility() {
-  return connectAs(vr::VRApplication_Utility, "Utility") == vr::VRInitError_None;
+  const vr::EVRInitError initErr = connect(vr::VRApplication_Utility);
+  if (initErr != vr::VRInitError_None) {
+    common::logError("VR_Init(Utility) failed: ", initErrorDescription(initErr));
+  }
+  return initErr == vr::VRInitError_None;
 }
 
-vr::EVRInitError connectAs(vr::EVRApplicationType type, const char* name, vr::EVRInitError quiet) {
+vr::EVRInitError connect(vr::EVRApplicationType type) {
   vr::EVRInitError initErr = vr::VRInitError_None;
   vr::VR_Init(&initErr, type);
-  if (initErr != vr::VRInitError_None && initErr != quiet) {
-    common::logError("VR_Init(", name,
-                     ") failed: ", runtimeText(vr::VR_GetVRInitErrorAsEnglishDescription(initErr)));
-  }
   return initErr;
+}
+
+const char* initErrorDescription(vr::EVRInitError error) {
+  return runtimeText(vr::VR_GetVRInitErrorAsEnglishDescription(error));
 }
 
 vr::IVRApplications* applications() {

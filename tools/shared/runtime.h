@@ -18,13 +18,14 @@ constexpr int kUsageError = 2;
 // description and returns false; there is then nothing to shut down.
 bool connectAsUtility();
 
-// Connects as an application of this type, named in the failure line
-// ("VR_Init(<name>) failed: <description>"), unless the error is `quiet`:
-// that one the caller explains. Returns the runtime's answer.
-vr::EVRInitError connectAs(vr::EVRApplicationType type, const char* name,
-                           vr::EVRInitError quiet = vr::VRInitError_None);
+// Connects as an application of this type and returns the runtime's
+// answer; the caller reports a failure.
+vr::EVRInitError connect(vr::EVRApplicationType type);
 
-// Holds the connection opened by connectAsUtility(); closes it on every road.
+// The runtime's description of an initialisation error, never null.
+const char* initErrorDescription(vr::EVRInitError error);
+
+// Holds a connection that was opened; closes it on every road.
 class RuntimeConnection {
  public:
   RuntimeConnection() = default;

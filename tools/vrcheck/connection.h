@@ -13,9 +13,12 @@ namespace corvane::vrcheck {
 
 struct ConnectionFacts {
   bool inPlace = true;              // no connection finding was a WARN
+  bool connect = true;              // false: the loader must not be started, see why
+  bool layer = false;               // the runtime folder holds a translation layer
   std::filesystem::path pathsFile;  // empty when there is no name for one
   std::string runtime;              // the folder the loader uses, "" if none
   std::vector<std::string> listed;  // every runtime folder the file lists
+  std::string vendorRuntime;        // with a layer: a listed vendor's runtime, if any
   std::string config;               // the runtime's config folder, "" if none
   std::string log;                  // the runtime's log folder, "" if none
 };
@@ -23,6 +26,8 @@ struct ConnectionFacts {
 // One finding for the paths file, for each override set, and for each fault
 // on the loader's way to the runtime's client library. manifest is the
 // manifest as the user named it, for the commands the findings suggest.
+// Sets connect to false when starting the loader would hang it (a paths file
+// that is a pipe or a device) or load a translation layer.
 ConnectionFacts checkConnection(const std::string& manifest, Findings& findings);
 
 // After VR_Init failed although every connection finding was in place.

@@ -1,44 +1,97 @@
 // What vrcheck finds, one log line each: INFO for what is in place, WARN
-// for what is not, with what to do about it.
+// for what is not, with what to do about it, ERROR for a runtime that
+// cannot be reached or refuses. Each finding has a stable code, and the
+// paths it names and the commands that fix it are kept apart from its
+// text, for the report that programs read (--json).
 #pragma once
 
+#include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "logger.h"
 
 namespace corvane::vrcheck {
 
+// A path a finding names: written into its text as it is, and kept as the
+// finding's field of this name.
+struct Path {
+  const char* field;
+  std::string value;
+};
+
+// A command that fixes what a finding says: written into its text as the
+// platform's shell takes it, and kept as an argument list. A leading "env"
+// and NAME=value arguments are written as the shell's assignments.
+struct Command {
+  std::vector<std::string> arguments;
+};
+
+// The fix most findings give.
+Command registerWith(const std::string& manifest);
+
+enum class Level { Info, Warn, Error };
+
+struct Finding {
+  Level level = Level::Info;
+  const char* code = "";
+  std::string message;  // the text of its log line, after the level
+  std::vector<std::pair<const char*, std::string>> paths;
+  std::vector<std::vector<std::string>> fix;
+};
+
 class Findings {
  public:
-  template <typename... Parts>
-  void inPlace(Parts&&... parts) {
-    common::logInfo(std::forward<Parts>(parts)...);
-  }
+  // keep: also keep each finding, for the report.
+  explicit Findings(bool keep = false) : keep_(keep) {}
 
   template <typename... Parts>
-  void notInPlace(Parts&&... parts) {
-    common::logWarn(std::forward<Parts>(parts)...);
+  void inPlace(const char* code, Parts&&... parts) {
+    add(Level::Info, code, std::forward<Parts>(parts)...);
+  }
+  template <typename... Parts>
+  void notInPlace(const char* code, Parts&&... parts) {
+    add(Level::Warn, code, std::forward<Parts>(parts)...);
     ++notInPlace_;
+  }
+  template <typename... Parts>
+  void failed(const char* code, Parts&&... parts) {
+    add(Level::Error, code, std::forward<Parts>(parts)...);
   }
 
   bool allInPlace() const { return notInPlace_ == 0; }
   int notInPlaceCount() const { return notInPlace_; }
+  const std::vector<Finding>& kept() const { return kept_; }
 
  private:
+  template <typename... Parts>
+  void add(Level level, const char* code, Parts&&... parts) {
+    Finding finding;
+    finding.level = level;
+    finding.code = code;
+    std::ostringstream text;
+    (append(text, finding, std::forward<Parts>(parts)), ...);
+    finding.message = text.str();
+    record(std::move(finding));
+  }
+
+  template <typename Part>
+  static void append(std::ostringstream& text, Finding&, const Part& part) {
+    text << part;
+  }
+  void append(std::ostringstream& text, Finding& finding, const Path& path) const;
+  void append(std::ostringstream& text, Finding& finding, const Command& command) const;
+  // Logs the finding, and keeps it if asked to.
+  void record(Finding finding);
+
+  bool keep_;
   int notInPlace_ = 0;
+  std::vector<Finding> kept_;
 };
 
 // A text as one argument of a command to copy and paste: cmd's double
 // quotes (no Windows file name holds one), or a POSIX shell's single quotes.
-inline std::string shellQuoted(const std::string& text) {
-#ifdef _WIN32
-  return "\"" + text + "\"";
-#else
-  std::string result = "'";
-  for (const char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return result + "'";
-#endif
-}
+std::string shellQuoted(const std::string& text);
 
 }  // namespace corvane::vrcheck

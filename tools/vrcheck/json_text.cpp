@@ -9,6 +9,58 @@ namespace {
 
 using nlohmann::json;
 
+// nlohmann-json's own tree builder, refusing any value that would sit
+// inside more than kDeepestNesting containers. Its parser is iterative;
+// copying or comparing the tree it builds is not.
+class BoundedTree : public nlohmann::detail::json_sax_dom_parser<json> {
+  using Tree = nlohmann::detail::json_sax_dom_parser<json>;
+
+ public:
+  explicit BoundedTree(json& root) : Tree(root, /*allow_exceptions=*/false) {}
+
+  bool null() { return fits() && Tree::null(); }
+  bool boolean(bool value) { return fits() && Tree::boolean(value); }
+  bool number_integer(json::number_integer_t value) {
+    return fits() && Tree::number_integer(value);
+  }
+  bool number_unsigned(json::number_unsigned_t value) {
+    return fits() && Tree::number_unsigned(value);
+  }
+  bool number_float(json::number_float_t value, const std::string& text) {
+    return fits() && Tree::number_float(value, text);
+  }
+  bool string(std::string& value) { return fits() && Tree::string(value); }
+  bool start_object(std::size_t size) {
+    if (!fits()) return false;
+    ++open_;
+    return Tree::start_object(size);
+  }
+  bool end_object() {
+    --open_;
+    return Tree::end_object();
+  }
+  bool start_array(std::size_t size) {
+    if (!fits()) return false;
+    ++open_;
+    return Tree::start_array(size);
+  }
+  bool end_array() {
+    --open_;
+    return Tree::end_array();
+  }
+
+  bool tooDeep() const { return tooDeep_; }
+
+ private:
+  bool fits() {
+    if (open_ >= kDeepestNesting) tooDeep_ = true;
+    return !tooDeep_;
+  }
+
+  std::size_t open_ = 0;
+  bool tooDeep_ = false;
+};
+
 // Only the parser's verdict matters here: where the text stops being JSON.
 struct FaultLocator {
   std::size_t position = 0;
@@ -72,13 +124,23 @@ bool startsWith(std::string_view text, std::string_view prefix) {
 
 ParsedJson parseJson(std::string_view text) {
   ParsedJson parsed;
-  parsed.value = json::parse(text, nullptr, /*allow_exceptions=*/false, /*ignore_comments=*/true);
-  if (parsed.value.is_discarded()) {
-    FaultLocator locator;
-    json::sax_parse(text, &locator, json::input_format_t::json, /*strict=*/true,
-                    /*ignore_comments=*/true);
-    parsed.where = lineAndColumn(text, locator.position);
+  BoundedTree tree(parsed.value);
+  // Not strict: like jsoncpp, what follows the value is not read.
+  if (json::sax_parse(text, &tree, json::input_format_t::json, /*strict=*/false,
+                      /*ignore_comments=*/true) &&
+      !tree.is_errored()) {
+    return parsed;
   }
+  parsed.value = json(json::value_t::discarded);
+  if (tree.tooDeep()) {
+    parsed.problem = JsonProblem::TooDeep;
+    return parsed;
+  }
+  parsed.problem = JsonProblem::Syntax;
+  FaultLocator locator;
+  json::sax_parse(text, &locator, json::input_format_t::json, /*strict=*/false,
+                  /*ignore_comments=*/true);
+  parsed.where = lineAndColumn(text, locator.position);
   return parsed;
 }
 

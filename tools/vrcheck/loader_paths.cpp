@@ -39,6 +39,12 @@ std::filesystem::path clientLibrary(const std::filesystem::path& runtime) {
   return binFolder(runtime) / L"vrclient_x64.dll";
 }
 
+std::filesystem::path serverProgram(const std::filesystem::path& runtime) {
+  return binFolder(runtime) / L"win64" / L"vrserver.exe";
+}
+
+bool homeIsEmpty() { return false; }
+
 std::string userName() {
   wchar_t name[257];
   DWORD length = static_cast<DWORD>(std::size(name));
@@ -58,6 +64,15 @@ bool runsWithAdministratorRights() {
   return elevated;
 }
 
+std::optional<unsigned> ansiCodePageChanging(const std::string& text) {
+  const UINT codePage = GetACP();
+  if (codePage == CP_UTF8) return std::nullopt;
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return codePage;
+  }
+  return std::nullopt;
+}
+
 #else
 
 std::optional<std::string> environmentValue(const char* name) {
@@ -70,10 +85,16 @@ std::filesystem::path defaultPathsFile() {
   if (const std::optional<std::string> config = environmentValue("XDG_CONFIG_HOME")) {
     return std::filesystem::path(*config) / "openvr" / "openvrpaths.vrpath";
   }
-  if (const std::optional<std::string> home = environmentValue("HOME")) {
-    return std::filesystem::path(*home) / ".config" / "openvr" / "openvrpaths.vrpath";
+  // An empty HOME is no home, but the loader joins it all the same.
+  if (const char* home = std::getenv("HOME")) {
+    return std::filesystem::path(home) / ".config" / "openvr" / "openvrpaths.vrpath";
   }
   return {};
+}
+
+bool homeIsEmpty() {
+  const char* home = std::getenv("HOME");
+  return home != nullptr && *home == '\0' && !environmentValue("XDG_CONFIG_HOME");
 }
 
 std::filesystem::path binFolder(const std::filesystem::path& runtime) {
@@ -84,17 +105,26 @@ std::filesystem::path clientLibrary(const std::filesystem::path& runtime) {
   return binFolder(runtime) / "vrclient.so";
 }
 
+std::filesystem::path serverProgram(const std::filesystem::path& runtime) {
+  return binFolder(runtime) / "vrserver";
+}
+
 std::string userName() {
-  // Login, su and sudo set USER to the user they start; asking the user
-  // database instead costs more than all the rest of the check.
+  const uid_t user = geteuid();
+  // su to root keeps the caller's USER, but uid 0 is root.
+  if (user == 0) return "root";
+  // Login, su and sudo set USER to any other user they start; asking the
+  // user database instead costs more than all the rest of the check.
   if (const std::optional<std::string> name = environmentValue("USER")) return *name;
-  const passwd* user = getpwuid(geteuid());
-  return user != nullptr ? user->pw_name : "uid " + std::to_string(geteuid());
+  const passwd* entry = getpwuid(user);
+  return entry != nullptr ? entry->pw_name : "uid " + std::to_string(user);
 }
 
 bool runsWithAdministratorRights() {
   return geteuid() == 0 || environmentValue("SUDO_USER").has_value();
 }
+
+std::optional<unsigned> ansiCodePageChanging(const std::string&) { return std::nullopt; }
 
 #endif
 

@@ -27,49 +27,63 @@ std::optional<std::string> readManifest(const std::filesystem::path& manifest,
   switch (file.problem) {
     case FileProblem::None: return std::move(file.bytes);
     case FileProblem::Missing:
-      findings.notInPlace("Manifest not found: ", shown,
+      findings.notInPlace("manifest-not-found", "Manifest not found: ", Path{"manifest", shown},
                           ". Check the path, or install the app again.");
       break;
     case FileProblem::FolderNotEntered:
-      findings.notInPlace("Manifest cannot be read: ", shown, ". This user may not enter ",
-                          file.folder.u8string(), "; give it access, or run as the app's user.");
+      findings.notInPlace("manifest-folder-closed",
+                          "Manifest cannot be read: ", Path{"manifest", shown},
+                          ". This user may not enter ", Path{"folder", file.folder.u8string()},
+                          "; give it access, or run as the app's user.");
       break;
     case FileProblem::Folder:
-      findings.notInPlace("Manifest is a folder, not a file: ", shown,
+      findings.notInPlace("manifest-is-folder",
+                          "Manifest is a folder, not a file: ", Path{"manifest", shown},
                           ". Name the .vrmanifest file inside it.");
       break;
     case FileProblem::NotRegular:
-      findings.notInPlace("Manifest is not a regular file: ", shown,
+      findings.notInPlace("manifest-not-regular",
+                          "Manifest is not a regular file: ", Path{"manifest", shown},
                           ". Name the app's .vrmanifest file.");
       break;
     case FileProblem::TooLarge:
-      findings.notInPlace("Manifest is larger than 1 MiB, too large to be an app manifest: ", shown,
-                          ". Name the app's .vrmanifest file.");
+      findings.notInPlace("manifest-too-large",
+                          "Manifest is larger than 1 MiB, too large to be an app manifest: ",
+                          Path{"manifest", shown}, ". Name the app's .vrmanifest file.");
       break;
     case FileProblem::Unreadable:
-      findings.notInPlace("Manifest cannot be read: ", shown,
+      findings.notInPlace("manifest-unreadable",
+                          "Manifest cannot be read: ", Path{"manifest", shown},
                           ". Check that this user may read it.");
       break;
   }
   return std::nullopt;
 }
 
+// A member of an object, or null; never a copy, as a value read from a
+// file may nest deeply.
+const json* memberOf(const json& object, const char* key) {
+  if (!object.is_object()) return nullptr;
+  const auto found = object.find(key);
+  return found != object.end() ? &*found : nullptr;
+}
+
 // The manifest's entry for kAppKey, or null after a finding that names the
 // keys it does declare.
 const json* findApplication(const json& manifest, Findings& findings) {
   std::string declared;
-  const auto applications = manifest.find("applications");
-  if (applications != manifest.end() && applications->is_array()) {
+  const json* applications = memberOf(manifest, "applications");
+  if (applications != nullptr && applications->is_array()) {
     for (const json& application : *applications) {
-      const json key = application.is_object() ? application.value("app_key", json()) : json();
-      if (!key.is_string()) continue;
-      if (key == kAppKey) return &application;
-      declared += (declared.empty() ? "" : ", ") + key.get<std::string>();
+      const json* key = memberOf(application, "app_key");
+      if (key == nullptr || !key->is_string()) continue;
+      if (*key == kAppKey) return &application;
+      declared += (declared.empty() ? "" : ", ") + key->get<std::string>();
     }
   }
-  findings.notInPlace("Manifest does not declare app key ", kAppKey, "; it declares ",
-                      declared.empty() ? "none" : declared, ". Set its \"app_key\" to \"", kAppKey,
-                      "\".");
+  findings.notInPlace("manifest-no-app-key", "Manifest does not declare app key ", kAppKey,
+                      "; it declares ", declared.empty() ? "none" : declared,
+                      ". Set its \"app_key\" to \"", kAppKey, "\".");
   return nullptr;
 }
 
@@ -80,55 +94,74 @@ std::filesystem::path checkManifestFile(const std::filesystem::path& manifest,
   const std::optional<std::string> bytes = readManifest(manifest, shown, findings);
   if (!bytes) return {};
   if (startsWith(*bytes, "\xFF\xFE") || startsWith(*bytes, "\xFE\xFF")) {
-    findings.notInPlace("Manifest is saved as UTF-16: ", shown,
+    findings.notInPlace("manifest-utf16", "Manifest is saved as UTF-16: ", Path{"manifest", shown},
                         ". Save it as UTF-8, without a byte order mark.");
     return {};
   }
   if (startsWith(*bytes, kByteOrderMark)) {
     // The JSON reader here skips it; the runtime's may not.
-    findings.notInPlace("Manifest starts with a byte order mark: ", shown,
+    findings.notInPlace("manifest-byte-order-mark",
+                        "Manifest starts with a byte order mark: ", Path{"manifest", shown},
                         ". Save it as UTF-8 without one.");
   }
-  const json parsed = json::parse(*bytes, nullptr, /*allow_exceptions=*/false);
-  if (parsed.is_discarded()) {
-    findings.notInPlace("Manifest is not JSON in UTF-8: ", shown,
+  const ParsedJson parsed = parseJson(*bytes);
+  if (parsed.problem == JsonProblem::TooDeep) {
+    findings.notInPlace("manifest-too-deep", "Manifest nests deeper than the runtime reads (",
+                        kDeepestNesting, " levels): ", Path{"manifest", shown},
+                        ". Name the app's .vrmanifest file.");
+    return {};
+  }
+  if (parsed.problem == JsonProblem::Syntax) {
+    findings.notInPlace("manifest-not-json",
+                        "Manifest is not JSON in UTF-8: ", Path{"manifest", shown},
                         ". Correct its syntax, and save it as UTF-8.");
     return {};
   }
+  if (!parsed.value.is_object()) {
+    findings.notInPlace("manifest-not-object",
+                        "Manifest is not a JSON object: ", Path{"manifest", shown},
+                        ". Name the app's .vrmanifest file.");
+    return {};
+  }
 
-  const json* application = findApplication(parsed, findings);
+  const json* application = findApplication(parsed.value, findings);
   if (application == nullptr) return {};
-  findings.inPlace("Manifest declares app key: ", kAppKey);
+  findings.inPlace("manifest-app-key", "Manifest declares app key: ", kAppKey);
 
-  if (application->value("is_dashboard_overlay", json()) == true) {
-    findings.inPlace("Manifest makes the app a dashboard overlay: ", kAppKey);
+  const json* overlay = memberOf(*application, "is_dashboard_overlay");
+  if (overlay != nullptr && *overlay == true) {
+    findings.inPlace("manifest-overlay", "Manifest makes the app a dashboard overlay: ", kAppKey);
   } else {
     findings.notInPlace(
+        "manifest-not-overlay",
         "Manifest does not make the app a dashboard overlay, and the runtime starts only those "
         "with itself: ",
         kAppKey, ". Set \"is_dashboard_overlay\": true.");
   }
 
-  const json binary = application->value(kBinaryPathKey, json());
-  if (!binary.is_string() || binary.get<std::string>().empty()) {
-    findings.notInPlace("Manifest names no binary for this platform: ", kBinaryPathKey,
+  const json* binary = memberOf(*application, kBinaryPathKey);
+  if (binary == nullptr || !binary->is_string() || binary->get_ref<const std::string&>().empty()) {
+    findings.notInPlace("manifest-no-binary",
+                        "Manifest names no binary for this platform: ", kBinaryPathKey,
                         ". Add it, relative to the manifest's folder.");
     return {};
   }
   const std::filesystem::path resolved =
-      manifest.parent_path() / std::filesystem::u8path(binary.get<std::string>());
+      manifest.parent_path() / std::filesystem::u8path(binary->get_ref<const std::string&>());
   std::error_code error;
   if (std::filesystem::is_regular_file(resolved, error)) {
-    findings.inPlace("Binary found: ", resolved.u8string());
+    findings.inPlace("binary-found", "Binary found: ", Path{"binary", resolved.u8string()});
   } else {
-    findings.notInPlace("Binary not found: ", resolved.u8string(),
+    findings.notInPlace("binary-not-found",
+                        "Binary not found: ", Path{"binary", resolved.u8string()},
                         ". Install the app's files, or correct ", kBinaryPathKey, ".");
   }
 #ifndef _WIN32
   // The runtime on Linux accepts such a manifest but never lists its app.
   if (startsWith(resolved.lexically_normal().string(), "/usr/")) {
-    findings.notInPlace("Binary lies under /usr, where the runtime does not list apps: ",
-                        resolved.string(), ". Install the app elsewhere, for example under /opt.");
+    findings.notInPlace(
+        "binary-under-usr", "Binary lies under /usr, where the runtime does not list apps: ",
+        Path{"binary", resolved.string()}, ". Install the app elsewhere, for example under /opt.");
   }
 #endif
   return resolved;

@@ -1,8 +1,9 @@
 #include "records.h"
 
 #include <algorithm>
+#include <map>
 #include <nlohmann/json.hpp>
-#include <optional>
+#include <set>
 #include <vector>
 
 #include "json_text.h"
@@ -22,6 +23,13 @@ std::filesystem::path appConfigFile(const std::filesystem::path& config) {
 
 std::filesystem::path optionsFile(const std::filesystem::path& config) {
   return config / "vrappconfig" / (std::string(kAppKey) + ".vrappconfig");
+}
+
+// A member of an object, or null; never a copy.
+const json* memberOf(const json& object, const char* key) {
+  if (!object.is_object()) return nullptr;
+  const auto found = object.find(key);
+  return found != object.end() ? &*found : nullptr;
 }
 
 // A record as JSON, or nullopt with why not: "" for a missing file, else a
@@ -52,7 +60,11 @@ Record readRecord(const std::filesystem::path& file) {
     return {std::nullopt, "starts with a byte order mark, which the runtime cannot parse"};
   }
   ParsedJson parsed = parseJson(bytes);
-  if (parsed.value.is_discarded()) {
+  if (parsed.problem == JsonProblem::TooDeep) {
+    return {std::nullopt,
+            "nests deeper than the runtime reads (" + std::to_string(kDeepestNesting) + " levels)"};
+  }
+  if (parsed.problem == JsonProblem::Syntax) {
     return {std::nullopt, "is not JSON the runtime can parse, at " + parsed.where};
   }
   return {std::move(parsed.value), ""};
@@ -61,102 +73,164 @@ Record readRecord(const std::filesystem::path& file) {
 // The paths a parsed list holds, or nullopt when "manifest_paths" is not a
 // list of them.
 std::optional<std::vector<std::string>> manifestPaths(const json& appConfig) {
-  const json& listed = appConfig.is_object() ? appConfig.value("manifest_paths", json()) : json();
-  if (!listed.is_array()) return std::nullopt;
+  const json* listed = memberOf(appConfig, "manifest_paths");
+  if (listed == nullptr || !listed->is_array()) return std::nullopt;
   std::vector<std::string> paths;
-  for (const json& path : listed) {
+  for (const json& path : *listed) {
     if (!path.is_string()) return std::nullopt;
     paths.push_back(path.get<std::string>());
   }
   return paths;
 }
 
+// The listed manifests as the runtime would read them: each at most once,
+// and no more than kReadAtMost of them in all, as a list may name one huge
+// file thousands of times, or thousands of huge files.
+class ListedManifests {
+ public:
+  static constexpr std::uintmax_t kReadAtMost = 8 * 1024 * 1024;
+
+  enum class Holds { Key, Other, Gone, Unread };
+
+  Holds holds(const std::string& listed) {
+    const auto known = seen_.find(listed);
+    if (known != seen_.end()) return known->second;
+    if (read_ >= kReadAtMost) return Holds::Unread;
+    const std::filesystem::path path = std::filesystem::u8path(listed);
+    std::error_code ignored;
+    read_ += std::filesystem::is_regular_file(path, ignored)
+                 ? std::filesystem::file_size(path, ignored)
+                 : 0;
+    const Record record = readRecord(path);
+    Holds holds = Holds::Other;
+    if (!record.value && record.problem.empty()) {
+      holds = Holds::Gone;
+    } else if (record.value && declaresAppKey(*record.value)) {
+      holds = Holds::Key;
+    }
+    return seen_.emplace(listed, holds).first->second;
+  }
+
+  bool stopped() const { return read_ >= kReadAtMost; }
+
+ private:
+  static bool declaresAppKey(const json& manifest) {
+    const json* applications = memberOf(manifest, "applications");
+    if (applications == nullptr || !applications->is_array()) return false;
+    return std::any_of(applications->begin(), applications->end(), [](const json& application) {
+      const json* key = memberOf(application, "app_key");
+      return key != nullptr && *key == kAppKey;
+    });
+  }
+
+  std::map<std::string, Holds> seen_;
+  std::uintmax_t read_ = 0;
+};
+
 // The listed paths, or nullopt after a finding on why there are none.
 std::optional<std::vector<std::string>> listedManifests(const std::filesystem::path& file,
-                                                        const std::string& registerThis,
+                                                        const std::string& shown,
                                                         Findings& findings) {
+  const Path named{"file", file.u8string()};
   const Record record = readRecord(file);
   if (!record.value && record.problem.empty()) {
-    findings.notInPlace("The runtime's list of apps does not exist yet, so nothing is registered: ",
-                        file.u8string(), ". Register it with: ", registerThis);
+    findings.notInPlace("records-list-missing",
+                        "The runtime's list of apps does not exist yet, so nothing is registered: ",
+                        named, ". Register it with: ", registerWith(shown));
     return std::nullopt;
   }
   if (!record.value) {
-    findings.notInPlace("The runtime's list of apps ", record.problem, ": ", file.u8string(),
+    findings.notInPlace("records-list-unusable", "The runtime's list of apps ", record.problem,
+                        ": ", named,
                         ". The runtime drops every registration in it at its next start; "
                         "register again after that with: ",
-                        registerThis);
+                        registerWith(shown));
     return std::nullopt;
   }
   std::optional<std::vector<std::string>> paths = manifestPaths(*record.value);
   if (!paths) {
-    findings.notInPlace("The runtime's list of apps holds no list of paths in \"manifest_paths\": ",
-                        file.u8string(), ". Register again with: ", registerThis);
-    return std::nullopt;
+    findings.notInPlace("records-list-no-paths",
+                        "The runtime's list of apps holds no list of paths in \"manifest_paths\": ",
+                        named, ". Register again with: ", registerWith(shown));
   }
   return paths;
 }
 
-bool declaresAppKey(const json& manifest) {
-  const json& applications = manifest.is_object() ? manifest.value("applications", json()) : json();
-  for (const json& application : applications.is_array() ? applications : json::array()) {
-    if (application.is_object() && application.value("app_key", json()) == kAppKey) return true;
-  }
-  return false;
-}
-
-// Another listed manifest: the key's holder, a path the runtime will drop,
-// or nothing to say.
-void checkOtherManifest(const std::string& listed, const std::filesystem::path& manifest,
-                        const std::string& registerThis, Findings& findings) {
-  const std::filesystem::path path = std::filesystem::u8path(listed);
-  const Record record = readRecord(path);
-  if (record.value && declaresAppKey(*record.value)) {
-    // One manifest per key: the first listed wins, the next is skipped.
-    findings.notInPlace("Registered from another manifest: ", listed,
-                        ". Take that registration back with: vrdelist ", shellQuoted(listed),
-                        ", then register this one with: ", registerThis);
-  } else if (!record.value && record.problem.empty() && path.filename() == manifest.filename()) {
-    findings.notInPlace("The runtime's list names a manifest that no longer exists: ", listed,
-                        ". The runtime drops it at its next start; to drop it now: vrdelist ",
-                        shellQuoted(listed));
-  }
-}
-
-// The flag in vrappconfig, false when the file is missing or unreadable.
-bool autoLaunchRecorded(const std::filesystem::path& config) {
+// The flag in vrappconfig; false, with why when the file is there but the
+// runtime cannot read it.
+bool autoLaunchRecorded(const std::filesystem::path& config, std::string* problem = nullptr) {
   const Record options = readRecord(optionsFile(config));
-  return options.value && options.value->is_object() &&
-         options.value->value("autolaunch", json()) == true;
+  if (problem != nullptr && !options.problem.empty()) *problem = ": it " + options.problem;
+  const json* flag = options.value ? memberOf(*options.value, "autolaunch") : nullptr;
+  return flag != nullptr && *flag == true;
 }
 
 }  // namespace
 
 void checkRecords(const std::filesystem::path& config, const std::filesystem::path& manifest,
                   const std::string& shown, Findings& findings) {
-  const std::string registerThis = "vrenlist " + shellQuoted(shown);
   const std::optional<std::vector<std::string>> listed =
-      listedManifests(appConfigFile(config), registerThis, findings);
+      listedManifests(appConfigFile(config), shown, findings);
   if (listed) {
+    // One manifest per key: the first listed that declares it holds it, and
+    // the runtime skips the others.
+    ListedManifests manifests;
     bool here = false;
+    const std::string* holder = nullptr;
+    std::set<std::string> seen;  // a path listed again changes nothing
     for (const std::string& path : *listed) {
+      if (!seen.insert(path).second) continue;
       if (samePath(std::filesystem::u8path(path), manifest)) {
-        if (!here) findings.inPlace("Listed in the runtime's records: ", path);
+        if (!here)
+          findings.inPlace("records-listed",
+                           "Listed in the runtime's records: ", Path{"manifest", path});
         here = true;
-      } else {
-        checkOtherManifest(path, manifest, registerThis, findings);
+        if (holder == nullptr) holder = &path;
+        continue;
+      }
+      const ListedManifests::Holds holds = manifests.holds(path);
+      if (holds == ListedManifests::Holds::Key && holder == nullptr) {
+        holder = &path;
+        findings.notInPlace("records-other-manifest",
+                            "Registered from another manifest: ", Path{"other_manifest", path},
+                            ". Take that registration back with: ", Command{{"vrdelist", path}},
+                            ", then register this one with: ", registerWith(shown));
+      } else if (holds == ListedManifests::Holds::Key) {
+        // vrdelist would switch the key's auto-launch off: no command here.
+        findings.inPlace("records-listed-skipped",
+                         "Also listed, and skipped, as a manifest listed before it holds the app "
+                         "key: ",
+                         Path{"listed_manifest", path});
+      } else if (holds == ListedManifests::Holds::Gone &&
+                 std::filesystem::u8path(path).filename() == manifest.filename()) {
+        findings.notInPlace("records-listed-gone",
+                            "The runtime's list names a manifest that no longer exists: ",
+                            Path{"listed_manifest", path},
+                            ". The runtime drops it at its next start; to drop it now: ",
+                            Command{{"vrdelist", path}});
       }
     }
+    if (manifests.stopped()) {
+      findings.inPlace("records-reading-stopped", "Stopped reading the manifests listed in ",
+                       Path{"file", appConfigFile(config).u8string()}, " after ",
+                       ListedManifests::kReadAtMost / (1024 * 1024),
+                       " MiB; those further down were not checked");
+    }
     if (!here) {
-      findings.notInPlace("Not in the runtime's list of apps, ", appConfigFile(config).u8string(),
-                          ". Register it with: ", registerThis);
+      findings.notInPlace("records-not-listed", "Not in the runtime's list of apps, ",
+                          Path{"file", appConfigFile(config).u8string()},
+                          ". Register it with: ", registerWith(shown));
     }
   }
-  if (autoLaunchRecorded(config)) {
-    findings.inPlace("Auto-launch on in the runtime's records: ", optionsFile(config).u8string());
+  std::string problem;
+  if (autoLaunchRecorded(config, &problem)) {
+    findings.inPlace("records-auto-launch-on", "Auto-launch on in the runtime's records: ",
+                     Path{"file", optionsFile(config).u8string()});
   } else {
-    findings.notInPlace("Auto-launch is not on in the runtime's records, ",
-                        optionsFile(config).u8string(), ". Switch it on with: ", registerThis);
+    findings.notInPlace("records-auto-launch-off",
+                        "Auto-launch is not on in the runtime's records, ",
+                        Path{"file", optionsFile(config).u8string()}, problem,
+                        ". Switch it on with: ", registerWith(shown));
   }
 }
 
@@ -170,18 +244,42 @@ void noteLaggingRecords(const std::filesystem::path& config, const std::filesyst
                           return samePath(std::filesystem::u8path(path), manifest);
                         });
     if (!listed) {
-      findings.inPlace(
-          "The runtime has not yet written this registration to its records, "
-          "as it does on its own schedule: ",
-          appConfigFile(config).u8string());
+      findings.inPlace("records-lag-registration",
+                       "The runtime has not yet written this registration to its records, "
+                       "as it does on its own schedule: ",
+                       Path{"file", appConfigFile(config).u8string()});
     }
   }
   if (autoLaunchLive && !autoLaunchRecorded(config)) {
-    findings.inPlace(
-        "The runtime has not yet written auto-launch to its records, as it does on "
-        "its own schedule: ",
-        optionsFile(config).u8string());
+    findings.inPlace("records-lag-auto-launch",
+                     "The runtime has not yet written auto-launch to its records, as it does on "
+                     "its own schedule: ",
+                     Path{"file", optionsFile(config).u8string()});
   }
+}
+
+std::optional<std::string> registeredManifestIn(const std::filesystem::path& config,
+                                                const std::filesystem::path& folder) {
+  const Record record = readRecord(appConfigFile(config));
+  const std::optional<std::vector<std::string>> paths =
+      record.value ? manifestPaths(*record.value) : std::nullopt;
+  if (!paths) return std::nullopt;
+  std::vector<const std::string*> inFolder;
+  for (const std::string& path : *paths) {
+    const bool listedBefore = std::any_of(inFolder.begin(), inFolder.end(),
+                                          [&](const std::string* other) { return *other == path; });
+    if (!listedBefore && samePath(std::filesystem::u8path(path).parent_path(), folder)) {
+      inFolder.push_back(&path);
+    }
+  }
+  // The only one listed there, read or not (its files may have moved away);
+  // else the first there that declares the key.
+  if (inFolder.size() == 1) return *inFolder.front();
+  ListedManifests manifests;
+  for (const std::string* path : inFolder) {
+    if (manifests.holds(*path) == ListedManifests::Holds::Key) return *path;
+  }
+  return std::nullopt;
 }
 
 }  // namespace corvane::vrcheck

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "findings.h"
@@ -21,5 +22,10 @@ void checkRecords(const std::filesystem::path& config, const std::filesystem::pa
 // caught up with them, an INFO says so.
 void noteLaggingRecords(const std::filesystem::path& config, const std::filesystem::path& manifest,
                         bool listedLive, bool autoLaunchLive, Findings& findings);
+
+// The listed manifest, in folder, that holds the app key, exactly as it
+// was registered; nullopt when the records do not tell.
+std::optional<std::string> registeredManifestIn(const std::filesystem::path& config,
+                                                const std::filesystem::path& folder);
 
 }  // namespace corvane::vrcheck

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "logger.h"
+#include "records.h"
 #include "runtime.h"
 #include "same_path.h"
 
@@ -14,20 +14,6 @@ namespace {
 
 using tools::applicationsErrorName;
 using tools::kAppKey;
-
-// folder/name, with the separator the folder's own spelling uses, since the
-// runtime matches a manifest path exactly as it was registered.
-std::string joined(const std::string& folder, const std::string& name) {
-#ifdef _WIN32
-  const bool slashes =
-      folder.find('/') != std::string::npos && folder.find('\\') == std::string::npos;
-  const char separator = slashes ? '/' : '\\';
-#else
-  const char separator = '/';
-#endif
-  if (!folder.empty() && (folder.back() == '/' || folder.back() == separator)) return folder + name;
-  return folder + separator + name;
-}
 
 // A string property of kAppKey, or nullopt with *error set.
 std::optional<std::string> stringProperty(vr::IVRApplications& apps,
@@ -76,56 +62,72 @@ std::optional<Registered> registered(vr::IVRApplications& apps, vr::EVRApplicati
 }  // namespace
 
 bool checkRegistration(vr::IVRApplications& apps, const std::filesystem::path& manifest,
-                       const std::filesystem::path& binary, const std::string& shown,
-                       Findings& findings, LiveAnswers* answers) {
-  const std::string registerThis = "vrenlist " + shellQuoted(shown);
-
+                       const std::filesystem::path& binary, const std::filesystem::path& config,
+                       const std::string& shown, Findings& findings, LiveAnswers* answers) {
   if (!apps.IsApplicationInstalled(kAppKey)) {
-    findings.notInPlace("App key not registered with the runtime: ", kAppKey,
-                        ". Register it with: ", registerThis);
+    findings.notInPlace("app-key-not-registered",
+                        "App key not registered with the runtime: ", kAppKey,
+                        ". Register it with: ", registerWith(shown));
     return true;
   }
-  findings.inPlace("App key registered with the runtime: ", kAppKey);
+  findings.inPlace("app-key-registered", "App key registered with the runtime: ", kAppKey);
 
   vr::EVRApplicationError error = vr::VRApplicationError_None;
   const std::optional<Registered> where = registered(apps, &error);
   if (!where) {
-    common::logError("GetApplicationPropertyString failed: ", applicationsErrorName(error));
+    findings.failed("runtime-query-refused",
+                    "GetApplicationPropertyString failed: ", applicationsErrorName(error));
     return false;
   }
   if (where->folder.empty() && !where->binary.empty()) {
     // The binary's folder need not be the manifest's ("bin/lumora.exe"), so
     // compare binaries; the manifest that named the other one is unknown.
     if (!binary.empty() && samePath(std::filesystem::u8path(where->binary), binary)) {
-      findings.inPlace("Registered from this manifest, with its binary: ", where->binary);
+      findings.inPlace("registered-here-binary", "Registered from this manifest, with its binary: ",
+                       Path{"binary", where->binary});
       answers->registeredHere = true;
     } else {
-      findings.notInPlace("Registered with another binary: ", where->binary,
+      findings.notInPlace("registered-other-binary",
+                          "Registered with another binary: ", Path{"binary", where->binary},
                           ". Take back the manifest beside it with vrdelist, then register this "
                           "one with: ",
-                          registerThis);
+                          registerWith(shown));
     }
   } else if (where->folder.empty()) {
-    findings.notInPlace("Runtime does not say which folder app key ", kAppKey,
-                        " is registered from. Register it again with: ", registerThis);
+    findings.notInPlace("registered-folder-unknown", "Runtime does not say which folder app key ",
+                        kAppKey,
+                        " is registered from. Register it again with: ", registerWith(shown));
   } else if (samePath(std::filesystem::u8path(where->folder), manifest.parent_path())) {
-    findings.inPlace("Registered from this manifest's folder: ", where->folder);
+    findings.inPlace("registered-here",
+                     "Registered from this manifest's folder: ", Path{"folder", where->folder});
     answers->registeredHere = true;
-  } else {
+  } else if (const std::optional<std::string> other =
+                 config.empty()
+                     ? std::nullopt
+                     : registeredManifestIn(config, std::filesystem::u8path(where->folder))) {
     // Only one manifest can hold a key, so this one cannot be registered
-    // until that one is taken back.
-    findings.notInPlace("Registered from another folder: ", where->folder,
-                        ". Take that registration back with: vrdelist ",
-                        shellQuoted(joined(where->folder, manifest.filename().u8string())),
-                        ", then register this one with: ", registerThis);
+    // until that one is taken back, by the path it was registered with.
+    findings.notInPlace("registered-other-folder",
+                        "Registered from another folder: ", Path{"other_folder", where->folder},
+                        ". Take that registration back with: ", Command{{"vrdelist", *other}},
+                        ", then register this one with: ", registerWith(shown));
+  } else {
+    // A path guessed from the folder may not be the one registered, and
+    // vrdelist removes only that one.
+    findings.notInPlace("registered-other-folder",
+                        "Registered from another folder: ", Path{"other_folder", where->folder},
+                        ". Take back the manifest there that declares ", kAppKey,
+                        " with vrdelist, naming it exactly as it was registered; then register "
+                        "this one with: ",
+                        registerWith(shown));
   }
 
   answers->autoLaunch = apps.GetApplicationAutoLaunch(kAppKey);
   if (answers->autoLaunch) {
-    findings.inPlace("Auto-launch enabled for app key: ", kAppKey);
+    findings.inPlace("auto-launch-on", "Auto-launch enabled for app key: ", kAppKey);
   } else {
-    findings.notInPlace("Auto-launch is off for app key: ", kAppKey,
-                        ". Switch it on with: ", registerThis);
+    findings.notInPlace("auto-launch-off", "Auto-launch is off for app key: ", kAppKey,
+                        ". Switch it on with: ", registerWith(shown));
   }
   return true;
 }

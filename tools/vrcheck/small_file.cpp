@@ -1,11 +1,23 @@
 #include "small_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <system_error>
 
 namespace corvane::vrcheck {
 namespace {
+
+using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+// C's streams: far lighter to set up than iostreams, for one read.
+File openForReading(const std::filesystem::path& file) {
+#ifdef _WIN32
+  return File(_wfopen(file.c_str(), L"rb"), std::fclose);
+#else
+  return File(std::fopen(file.c_str(), "rb"), std::fclose);
+#endif
+}
 
 bool denied(const std::error_code& error) {
   return error == std::errc::permission_denied || error == std::errc::operation_not_permitted;
@@ -54,14 +66,7 @@ SmallFile readSmallFile(const std::filesystem::path& file) {
     result.problem = FileProblem::TooLarge;
     return result;
   }
-  // C's streams: far lighter to set up than iostreams, for one read.
-#ifdef _WIN32
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(_wfopen(file.c_str(), L"rb"),
-                                                           std::fclose);
-#else
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(file.c_str(), "rb"),
-                                                           std::fclose);
-#endif
+  const File in = openForReading(file);
   if (!in) {
     result.problem = FileProblem::Unreadable;
     return result;
@@ -74,6 +79,30 @@ SmallFile readSmallFile(const std::filesystem::path& file) {
     result.bytes.clear();
   }
   return result;
+}
+
+bool fileContains(const std::filesystem::path& file, std::string_view text, std::uintmax_t limit) {
+  std::error_code error;
+  if (text.empty() || !std::filesystem::is_regular_file(file, error)) return false;
+  const File in = openForReading(file);
+  if (!in) return false;
+  // Each piece starts with the end of the one before, so that the text is
+  // found across a boundary too.
+  constexpr std::size_t kPiece = 1024 * 1024;
+  std::string piece;
+  for (std::uintmax_t read = 0; read < limit;) {
+    const std::size_t kept = std::min(piece.size(), text.size() - 1);
+    piece.erase(0, piece.size() - kept);
+    const std::size_t wanted =
+        static_cast<std::size_t>(std::min<std::uintmax_t>(kPiece, limit - read));
+    piece.resize(kept + wanted);
+    const std::size_t got = std::fread(piece.data() + kept, 1, wanted, in.get());
+    piece.resize(kept + got);
+    if (piece.find(text) != std::string::npos) return true;
+    if (got < wanted) return false;
+    read += got;
+  }
+  return false;
 }
 
 }  // namespace corvane::vrcheck

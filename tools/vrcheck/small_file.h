@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace corvane::vrcheck {
 
@@ -29,5 +30,9 @@ struct SmallFile {
 };
 
 SmallFile readSmallFile(const std::filesystem::path& file);
+
+// Whether a regular file holds text within its first `limit` bytes; read a
+// piece at a time, so a large file costs no more memory than a small one.
+bool fileContains(const std::filesystem::path& file, std::string_view text, std::uintmax_t limit);
 
 }  // namespace corvane::vrcheck

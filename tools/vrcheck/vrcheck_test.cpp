@@ -1,8 +1,11 @@
 // vrcheck against the situations that keep an app from starting with the
-// runtime: one table of manifests, paths files and runtime states, each row
-// with the exit status and a word that each finding, in order, must carry.
-// Every row also proves that vrcheck changes nothing, for the Linux build
-// and for the Windows build under Wine.
+// runtime: one table of manifests, paths files, records and runtime states,
+// each row a test of its own (Linux/VrcheckTest.Finds/<row>), with the exit
+// status and, for each finding in order, its code and a word its line must
+// carry. Every row runs with and without --json: the report must say what
+// the lines say, and neither run may change anything.
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,56 +22,101 @@ namespace {
 const std::string kManifest =
     R"({"applications": [{"app_key": "lumora.corvane", "binary_path_windows": "lumora.exe",
         "binary_path_linux": "lumora", "is_dashboard_overlay": true}]})";
-// Stand-ins for a manifest's text, for what is no manifest at all.
+// Stand-ins for a file's text, for what is no text at all.
 const std::string kFolder = "<a folder>";
 const std::string kHuge = "<over 1 MiB>";
 const std::string kMissing = "<no file>";
 const std::string kDevice = "<the null device>";
+const std::string kZero = "<the zero device>";
+const std::string kFifo = "<a pipe nobody writes>";
 const std::string kLocked = "<in a folder this user may not enter>";
 
 // The runtime's paths file as the stand-in lays it out; {name} is a folder
-// that the test names (see VrcheckTest::placeholders).
+// that the test names (see VrcheckTest::SetUp).
 const std::string kPaths =
     R"({"runtime": ["{root}"], "config": ["{config}"], "log": ["{log}"], "version": 1})";
 
-// HereDotted: registered as <folder>/./lumora.vrmanifest, which the runtime
-// gives back as a folder with a trailing separator once normalised;
-// HereAutoLaunchFalse: the flag stored as false, as vrdelist leaves it.
+// What earlier runs left in the runtime. HereDotted: registered as
+// <folder>/./lumora.vrmanifest, which the runtime gives back as a folder
+// with a trailing separator once normalised; HereAutoLaunchFalse: the flag
+// stored as false, as vrdelist leaves it; ElsewhereOtherName: registered
+// from the other folder under another file name.
 enum class Store {
   Empty,
   Here,
   HereAutoLaunchOff,
   HereAutoLaunchFalse,
   Elsewhere,
+  ElsewhereOtherName,
   HereOtherSpelling,
   HereDotted
 };
 
 using Environment = std::map<std::string, std::string>;
 
+// A finding as a row expects it: its code, and a word its line carries.
+struct Expect {
+  const char* code;
+  std::string word;
+};
+using Expects = std::vector<Expect>;
+
 struct Situation {
-  const char* what;
-  std::string manifest;
-  Store store;
-  int status;
-  // "{old}": the other folder's manifest, quoted; "{this}": this one
-  std::vector<std::string> findings;
-  nlohmann::json faults = nlohmann::json::object();
-  std::string folder = "app";
-  std::optional<Platform> only = std::nullopt;
-  std::string paths = kPaths;
-  Environment environment = {};
+  std::string what;
+  int status = 0;
+  Expects findings;
+  std::string manifestText = kManifest;
+  Store storeKind = Store::Here;
+  nlohmann::json faultsAsked = nlohmann::json::object();
+  std::string folderName = "app";
+  std::optional<Platform> onlyOn;
+  std::string pathsText = kPaths;
+  Environment environment;
   bool running = true;
-  std::string appConfig = "";  // what replaces the runtime's list, if not ""
-  bool relative = false;       // the manifest named relative to the working folder
+  std::string appConfig;    // replaces the runtime's list, if not ""
+  std::string optionsText;  // replaces the app's options file, if not ""
+  std::string otherText;    // replaces the old install's manifest, if not ""
+  std::string workingIn;    // the tool's working folder, if not ours
+  bool relative = false;    // the manifest named relative to the working folder
+  bool asRootOnly = false;  // says what only root's run can show
+
+  Situation manifest(std::string text) const { return with(&Situation::manifestText, text); }
+  Situation store(Store kind) const { return with(&Situation::storeKind, kind); }
+  Situation faults(nlohmann::json asked) const { return with(&Situation::faultsAsked, asked); }
+  Situation folder(std::string name) const { return with(&Situation::folderName, name); }
+  Situation only(Platform platform) const {
+    return with(&Situation::onlyOn, std::optional<Platform>(platform));
+  }
+  Situation paths(std::string text) const { return with(&Situation::pathsText, text); }
+  Situation env(Environment variables) const { return with(&Situation::environment, variables); }
+  // The runtime not running, its list replaced if text is not "".
+  Situation stopped(std::string text = "") const {
+    Situation row = with(&Situation::running, false);
+    row.appConfig = std::move(text);
+    return row;
+  }
+  Situation list(std::string text) const { return with(&Situation::appConfig, text); }
+  Situation options(std::string text) const { return with(&Situation::optionsText, text); }
+  Situation other(std::string text) const { return with(&Situation::otherText, text); }
+  Situation workingFolder(std::string folder) const { return with(&Situation::workingIn, folder); }
+  Situation relativeArgument() const { return with(&Situation::relative, true); }
+  Situation rootOnly() const { return with(&Situation::asRootOnly, true); }
+
+ private:
+  template <typename Field, typename Value>
+  Situation with(Field Situation::*field, Value value) const {
+    Situation row = *this;
+    row.*field = std::move(value);
+    return row;
+  }
 };
 
-// The runtime not running: its records answer.
-Situation stopped(const char* what, Store store, int status, std::vector<std::string> findings,
-                  std::string appConfig = "", std::optional<Platform> only = std::nullopt,
-                  nlohmann::json faults = nlohmann::json::object()) {
-  return {what, kManifest, store, status, std::move(findings), std::move(faults), "app",
-          only, kPaths,    {},    false,  std::move(appConfig)};
+Situation row(std::string what, int status, Expects findings) {
+  Situation situation;
+  situation.what = std::move(what);
+  situation.status = status;
+  situation.findings = std::move(findings);
+  return situation;
 }
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
@@ -77,24 +125,45 @@ std::string replaced(std::string text, const std::string& from, const std::strin
   return text;
 }
 
-using Words = std::vector<std::string>;
+// An object's text with one more member.
+std::string withMember(const std::string& object, const std::string& member) {
+  return object.substr(0, object.rfind('}')) + ", " + member + "}";
+}
 
-const Words kManifestInPlace = {"declares app key: lumora.corvane",
-                                "makes the app a dashboard overlay", "Binary found"};
-const Words kConnectionInPlace = {"Runtime paths file: {paths}, for user ",
-                                  "Runtime folder: {root}"};
-const Words kRegistrationInPlace = {"App key registered", "this manifest's folder",
-                                    "Auto-launch enabled"};
-const Words kRegisteredInPlace = kConnectionInPlace + kRegistrationInPlace;
-const Words kInPlace = kManifestInPlace + kRegisteredInPlace;
-const Words kUnregistered =
+const Expects kManifestInPlace = {{"manifest-app-key", "declares app key: lumora.corvane"},
+                                  {"manifest-overlay", "makes the app a dashboard overlay"},
+                                  {"binary-found", "Binary found"}};
+const Expects kConnectionInPlace = {{"paths-file", "Runtime paths file: {paths}, for user "},
+                                    {"runtime-folder", "Runtime folder: {root}"}};
+const Expects kRegistrationInPlace = {{"app-key-registered", "App key registered"},
+                                      {"registered-here", "this manifest's folder"},
+                                      {"auto-launch-on", "Auto-launch enabled"}};
+const Expects kRegisteredInPlace = kConnectionInPlace + kRegistrationInPlace;
+const Expects kInPlace = kManifestInPlace + kRegisteredInPlace;
+const Expects kUnregistered =
     kConnectionInPlace +
-    Words{"not registered with the runtime: lumora.corvane. Register it with: vrenlist"};
+    Expects{{"app-key-not-registered",
+             "not registered with the runtime: lumora.corvane. Register it with: vrenlist"}};
+const Expects kStopped =
+    kManifestInPlace + kConnectionInPlace +
+    Expects{{"runtime-stopped", "Runtime not running; its records answer, in {config}"}};
+const Expects kRecordsInPlace = {
+    {"records-listed", "Listed in the runtime's records: {manifest}"},
+    {"records-auto-launch-on", "Auto-launch on in the runtime's records: {options}"}};
+const Expects kRegisteredWithBinary =
+    kConnectionInPlace +
+    Expects{{"app-key-registered", "App key registered"},
+            {"registered-here-binary", "Registered from this manifest, with its binary"},
+            {"auto-launch-on", "Auto-launch enabled"}};
+
+Expect unreachable(const std::string& description) {
+  return {"runtime-unreachable", "VR_Init(Background) failed: " + description};
+}
+const Expect kNoPathsFile = unreachable("Installation path could not be located (110)");
 
 // A paths file with one list replaced, e.g. paths("config", "null").
 std::string paths(const std::string& list, const std::string& value) {
-  const std::string from = "[\"{" + list + "}\"]";
-  return replaced(kPaths, from, value);
+  return replaced(kPaths, "[\"{" + list + "}\"]", value);
 }
 
 std::string deepFolder() {
@@ -103,15 +172,22 @@ std::string deepFolder() {
   return deep + "app";
 }
 
+// Nested far deeper than the SDK's reader takes, each under 1 MiB.
+std::string deepArrays() { return std::string(400000, '[') + std::string(400000, ']'); }
+std::string deepObjects() {
+  std::string text;
+  for (int i = 0; i < 150000; ++i) text += "{\"\":";
+  return text + "null" + std::string(150000, '}');
+}
+
 const std::string kBinaryGone =
     replaced(replaced(kManifest, "\"lumora\"", "\"gone\""), "lumora.exe", "gone.exe");
 const std::string kNoBinary =
     R"({"applications": [{"app_key": "lumora.corvane", "is_dashboard_overlay": true}]})";
-
 const std::string kInSubfolder = replaced(replaced(kManifest, "\"lumora\"", "\"bin/lumora\""),
                                           "\"lumora.exe\"", "\"bin/lumora.exe\"");
-const Words kStopped = kManifestInPlace + kConnectionInPlace +
-                       Words{"Runtime not running; its records answer, in {config}"};
+const std::string kList = R"({"manifest_paths": ["{manifest}"]})";
+const std::string kOptions = R"({"autolaunch": true, "last_launch_time": "0"})";
 
 // A list of thousands of paths, some thousands of characters long, that
 // ends with this manifest.
@@ -123,11 +199,6 @@ std::string thousandsOfPaths() {
   return text + R"("{manifest}"]})";
 }
 
-const Words kRegisteredWithBinary =
-    kConnectionInPlace + Words{"App key registered",
-                               "Registered from this manifest, with its binary",
-                               "Auto-launch enabled"};
-
 // vrcheck never starts the runtime: it connects in the background.
 const JournalEntry kBackgroundInit{"Init", {"3", "null"}};
 // All that the runtime is asked on the in-place road.
@@ -137,228 +208,600 @@ const Calls kInPlaceCalls = {kBackgroundInit,
                              {"GetApplicationAutoLaunch", {"lumora.corvane"}},
                              kCleanup};
 
+const Expects kNotOverlay = {{"manifest-app-key", "declares app key"},
+                             {"manifest-not-overlay", "does not make the app a dashboard overlay"},
+                             {"binary-found", "Binary found"}};
+const Expects kBinaryNotFound = {{"manifest-app-key", "declares app key"},
+                                 {"manifest-overlay", "makes the app"},
+                                 {"binary-not-found", "Binary not found"}};
+
 // clang-format off
-const Situation kSituations[] = {
-    {"all in place", kManifest, Store::Here, 0, kInPlace},
-    {"folder outside ASCII", kManifest, Store::Here, 0, kInPlace, {}, "José 日本 🎮"},
-    {"path over 3,000 characters", kManifest, Store::Here, 0, kInPlace, {}, deepFolder()},
-    {"another spelling of the folder", kManifest, Store::HereOtherSpelling, 0, kInPlace, {}, "app",
-     Platform::Windows},
-    {"not registered", kManifest, Store::Empty, 3, kManifestInPlace + kUnregistered},
-    {"registered from another folder", kManifest, Store::Elsewhere, 3, kManifestInPlace + kConnectionInPlace +
-     Words{"App key registered", "Take that registration back with: vrdelist {old}", "Auto-launch enabled"}},
-    {"auto-launch forgotten", kManifest, Store::HereAutoLaunchOff, 3, kManifestInPlace + kConnectionInPlace +
-     Words{"App key registered", "this manifest's folder", "Auto-launch is off"}},
-    {"not a dashboard overlay", replaced(kManifest, "true", "false"), Store::Here, 3,
-     Words{"declares app key", "does not make the app a dashboard overlay", "Binary found"} + kRegisteredInPlace},
-    {"binary gone", kBinaryGone, Store::Here, 3,
-     Words{"declares app key", "makes the app", "Binary not found"} + kRegisteredInPlace},
-    {"no binary for this platform", kNoBinary, Store::Empty, 3,
-     Words{"declares app key", "makes the app", "names no binary"} + kUnregistered},
-    {"binary under /usr", replaced(kManifest, "\"lumora\"", "\"/usr/bin/lumora\""), Store::Empty, 3,
-     Words{"declares app key", "makes the app", "Binary not found", "under /usr"} + kUnregistered, {}, "app",
-     Platform::Linux},
-    {"other keys only", R"({"applications": [{"app_key": "other.app"}, {"app_key": "third.app"}]})",
-     Store::Empty, 3, Words{"it declares other.app, third.app"} + kUnregistered},
-    {"not JSON", "{\"applications\": [", Store::Empty, 3, Words{"not JSON"} + kUnregistered},
-    {"not UTF-8", replaced(kManifest, "lumora.corvane", "lumora.\xE9"), Store::Empty, 3,
-     Words{"not JSON in UTF-8"} + kUnregistered},
-    {"byte order mark", "\xEF\xBB\xBF" + kManifest, Store::Here, 3, Words{"byte order mark"} + kInPlace},
-    {"UTF-16", std::string("\xFF\xFE{\0}\0", 6), Store::Empty, 3, Words{"UTF-16"} + kUnregistered},
-    {"a folder", kFolder, Store::Empty, 3, Words{"is a folder"} + kUnregistered},
-    {"a device", kDevice, Store::Empty, 3, Words{"not a regular file"} + kUnregistered, {}, "app",
-     Platform::Linux},
-    {"huge", kHuge, Store::Empty, 3, Words{"larger than 1 MiB"} + kUnregistered},
-    {"missing", kMissing, Store::Empty, 3, Words{"Manifest not found"} + kUnregistered},
-    {"in a folder this user may not enter", kLocked, Store::Empty, 3,
-     Words{". This user may not enter {locked};"} + kUnregistered, {}, "app",
-     Platform::Linux},
-    {"runtime refuses a query", kManifest, Store::Here, 1, kManifestInPlace + kConnectionInPlace +
-     Words{"App key registered", "GetApplicationPropertyString failed: VRApplicationError_IPCFailed"},
-     {{"applicationPropertyError", 105}}},
-    {"runtime refuses to start", kManifest, Store::Here, 1, kManifestInPlace + kConnectionInPlace +
-     Words{"VR_Init(Background) failed: Hmd Not Found (108)", "so the runtime itself refused"},
-     {{"initError", 108}}},
-    {"no applications interface", kMissing, Store::Here, 1, Words{"Manifest not found"} +
-     kConnectionInPlace + Words{"Applications interface unavailable: IVRApplications_007",
-     "The runtime in {root} does not keep applications"}, {{"applicationsUnavailable", true}}},
-    {"overlay flag absent", replaced(kManifest, R"(, "is_dashboard_overlay": true)", ""), Store::Here, 3,
-     Words{"declares app key", "does not make the app a dashboard overlay", "Binary found"} + kRegisteredInPlace},
-    {"overlay flag \"yes\"", replaced(kManifest, "true", "\"yes\""), Store::Here, 3,
-     Words{"declares app key", "does not make the app a dashboard overlay", "Binary found"} + kRegisteredInPlace},
-    {"overlay flag 1", replaced(kManifest, "true", "1"), Store::Here, 3,
-     Words{"declares app key", "does not make the app a dashboard overlay", "Binary found"} + kRegisteredInPlace},
-    {"UTF-16, big-endian", std::string("\xFE\xFF\0{\0}", 6), Store::Empty, 3, Words{"UTF-16"} + kUnregistered},
-    {"binary reaching /usr through ..", replaced(kManifest, "\"lumora\"", "\"/opt/../usr/bin/lumora\""),
-     Store::Empty, 3, Words{"declares app key", "makes the app", "Binary not found", "under /usr"} + kUnregistered,
-     {}, "app", Platform::Linux},
-    {"only the other platform's binary", replaced(kManifest, "\"lumora\"", "\"gone\""), Store::Here, 3,
-     Words{"declares app key", "makes the app", "Binary not found"} + kRegisteredInPlace, {}, "app", Platform::Linux},
-    {"only the other platform's binary", replaced(kManifest, "lumora.exe", "gone.exe"), Store::Here, 3,
-     Words{"declares app key", "makes the app", "Binary not found"} + kRegisteredInPlace, {}, "app", Platform::Windows},
-    {"registered with a ./ component", kManifest, Store::HereDotted, 0, kInPlace},
-    {"auto-launch stored as false", kManifest, Store::HereAutoLaunchFalse, 3, kManifestInPlace +
-     kConnectionInPlace + Words{"App key registered", "this manifest's folder", "Auto-launch is off"}},
-    {"a quote in the folder's name", kManifest, Store::Empty, 3, kManifestInPlace + kConnectionInPlace +
-     Words{"Register it with: vrenlist {this}"}, {}, "it's app"},
-    {"binary in a subfolder", kInSubfolder, Store::Here, 0, kInPlace},
-    {"a relative manifest argument", kManifest, Store::Here, 0, kInPlace, {}, "app", std::nullopt, kPaths, {},
-     true, "", true},
-    {"no WorkingDirectory, binary beside", kManifest, Store::Here, 0, kManifestInPlace + kRegisteredWithBinary,
-     {{"workingDirectoryUnset", true}}},
-    {"no WorkingDirectory, binary in a subfolder", kInSubfolder, Store::Here, 0,
-     kManifestInPlace + kRegisteredWithBinary, {{"workingDirectoryUnset", true}}},
-    {"no WorkingDirectory, registered elsewhere", kManifest, Store::Elsewhere, 3, kManifestInPlace +
-     kConnectionInPlace + Words{"App key registered", "Registered with another binary: ", "Auto-launch enabled"},
-     {{"workingDirectoryUnset", true}}},
+const std::vector<Situation> kSituations = {
+    row("all in place", 0, kInPlace),
+    row("folder outside ASCII", 0, kInPlace).folder("José 日本 🎮"),
+    row("path over 3,000 characters", 0, kInPlace).folder(deepFolder()),
+    row("another spelling of the folder", 0, kInPlace).store(Store::HereOtherSpelling).only(Platform::Windows),
+    row("not registered", 3, kManifestInPlace + kUnregistered).store(Store::Empty),
+    row("registered from another folder", 3, kManifestInPlace + kConnectionInPlace +
+        Expects{{"app-key-registered", "App key registered"}, {"registered-other-folder",
+        "Registered from another folder: {oldfolder}. Take that registration back with: vrdelist {quoted:oldpath}, then "
+        "register this one with: vrenlist {quoted:manifest}"}, {"auto-launch-on", "Auto-launch enabled"}}).store(Store::Elsewhere),
+    // The exact path from the records, not one guessed from the folder.
+    row("registered from another folder under another name", 3, kManifestInPlace + kConnectionInPlace +
+        Expects{{"app-key-registered", "App key registered"}, {"registered-other-folder",
+        "Take that registration back with: vrdelist {quoted:otherold}, then"}, {"auto-launch-on", "Auto-launch enabled"}})
+        .store(Store::ElsewhereOtherName),
+    row("registered from another folder, the records not written yet", 3, kManifestInPlace + kConnectionInPlace +
+        Expects{{"app-key-registered", "App key registered"}, {"registered-other-folder",
+        "Registered from another folder: {oldfolder}. Take back the manifest there that declares lumora.corvane with "
+        "vrdelist, naming it exactly as it was registered; then register this one with: vrenlist {quoted:manifest}"},
+        {"auto-launch-on", "Auto-launch enabled"}, {"records-lag-auto-launch", "not yet written auto-launch"}})
+        .store(Store::Empty).faults({{"unwritten", {{"manifests", {"{otherold}"}}, {"autoLaunch", {{"lumora.corvane", true}}}}}}),
+    row("auto-launch forgotten", 3, kManifestInPlace + kConnectionInPlace + Expects{{"app-key-registered",
+        "App key registered"}, {"registered-here", "this manifest's folder"}, {"auto-launch-off", "Auto-launch is off"}})
+        .store(Store::HereAutoLaunchOff),
+    row("not a dashboard overlay", 3, kNotOverlay + kRegisteredInPlace).manifest(replaced(kManifest, "true", "false")),
+    row("binary gone", 3, kBinaryNotFound + kRegisteredInPlace).manifest(kBinaryGone),
+    row("no binary for this platform", 3, Expects{{"manifest-app-key", "declares app key"}, {"manifest-overlay",
+        "makes the app"}, {"manifest-no-binary", "names no binary"}} + kUnregistered).manifest(kNoBinary).store(Store::Empty),
+    row("binary under /usr", 3, kBinaryNotFound + Expects{{"binary-under-usr", "under /usr"}} + kUnregistered)
+        .manifest(replaced(kManifest, "\"lumora\"", "\"/usr/bin/lumora\"")).store(Store::Empty).only(Platform::Linux),
+    row("other keys only", 3, Expects{{"manifest-no-app-key", "it declares other.app, third.app"}} + kUnregistered)
+        .manifest(R"({"applications": [{"app_key": "other.app"}, {"app_key": "third.app"}]})").store(Store::Empty),
+    row("not JSON", 3, Expects{{"manifest-not-json", "not JSON"}} + kUnregistered)
+        .manifest("{\"applications\": [").store(Store::Empty),
+    row("not UTF-8", 3, Expects{{"manifest-not-json", "not JSON in UTF-8"}} + kUnregistered)
+        .manifest(replaced(kManifest, "lumora.corvane", "lumora.\xE9")).store(Store::Empty),
+    row("byte order mark", 3, Expects{{"manifest-byte-order-mark", "byte order mark"}} + kInPlace)
+        .manifest("\xEF\xBB\xBF" + kManifest),
+    row("UTF-16", 3, Expects{{"manifest-utf16", "UTF-16"}} + kUnregistered)
+        .manifest(std::string("\xFF\xFE{\0}\0", 6)).store(Store::Empty),
+    row("UTF-16, big-endian", 3, Expects{{"manifest-utf16", "UTF-16"}} + kUnregistered)
+        .manifest(std::string("\xFE\xFF\0{\0}", 6)).store(Store::Empty),
+    row("a folder", 3, Expects{{"manifest-is-folder", "is a folder"}} + kUnregistered).manifest(kFolder).store(Store::Empty),
+    row("a device", 3, Expects{{"manifest-not-regular", "not a regular file"}} + kUnregistered)
+        .manifest(kDevice).store(Store::Empty).only(Platform::Linux),
+    row("huge", 3, Expects{{"manifest-too-large", "larger than 1 MiB"}} + kUnregistered).manifest(kHuge).store(Store::Empty),
+    row("exactly 1 MiB", 0, kInPlace).manifest(kManifest + std::string(1024 * 1024 - kManifest.size(), ' ')),
+    row("missing", 3, Expects{{"manifest-not-found", "Manifest not found"}} + kUnregistered)
+        .manifest(kMissing).store(Store::Empty),
+    row("in a folder this user may not enter", 3, Expects{{"manifest-folder-closed",
+        ". This user may not enter {locked};"}} + kUnregistered).manifest(kLocked).store(Store::Empty).only(Platform::Linux),
+    row("runtime refuses a query", 1, kManifestInPlace + kConnectionInPlace + Expects{{"app-key-registered",
+        "App key registered"}, {"runtime-query-refused", "GetApplicationPropertyString failed: VRApplicationError_IPCFailed"}})
+        .faults({{"applicationPropertyError", 105}}),
+    row("runtime refuses to start", 1, kManifestInPlace + kConnectionInPlace + Expects{unreachable("Hmd Not Found (108)"),
+        {"runtime-refused", "so the runtime itself refused, as the line above says. Start the runtime, then run "
+        "vrcheck again; the runtime's log is in {log}."}}).faults({{"initError", 108}}),
+    row("no applications interface", 1, Expects{{"manifest-not-found", "Manifest not found"}} + kConnectionInPlace +
+        Expects{{"applications-unavailable", "Applications interface unavailable: IVRApplications_007"},
+        {"runtime-without-applications", "The runtime in {root} does not keep applications"}})
+        .manifest(kMissing).faults({{"applicationsUnavailable", true}}),
+    row("overlay flag absent", 3, kNotOverlay + kRegisteredInPlace)
+        .manifest(replaced(kManifest, R"(, "is_dashboard_overlay": true)", "")),
+    row("overlay flag \"yes\"", 3, kNotOverlay + kRegisteredInPlace).manifest(replaced(kManifest, "true", "\"yes\"")),
+    row("overlay flag 1", 3, kNotOverlay + kRegisteredInPlace).manifest(replaced(kManifest, "true", "1")),
+    row("binary reaching /usr through ..", 3, kBinaryNotFound + Expects{{"binary-under-usr", "under /usr"}} +
+        kUnregistered).manifest(replaced(kManifest, "\"lumora\"", "\"/opt/../usr/bin/lumora\""))
+        .store(Store::Empty).only(Platform::Linux),
+    row("only the other platform's binary", 3, kBinaryNotFound + kRegisteredInPlace)
+        .manifest(replaced(kManifest, "\"lumora\"", "\"gone\"")).only(Platform::Linux),
+    row("only the other platform's binary", 3, kBinaryNotFound + kRegisteredInPlace)
+        .manifest(replaced(kManifest, "lumora.exe", "gone.exe")).only(Platform::Windows),
+    row("registered with a ./ component", 0, kInPlace).store(Store::HereDotted),
+    row("auto-launch stored as false", 3, kManifestInPlace + kConnectionInPlace + Expects{{"app-key-registered",
+        "App key registered"}, {"registered-here", "this manifest's folder"}, {"auto-launch-off", "Auto-launch is off"}})
+        .store(Store::HereAutoLaunchFalse),
+    row("a quote in the folder's name", 3, kManifestInPlace + kConnectionInPlace + Expects{{"app-key-not-registered",
+        "Register it with: vrenlist {quoted:manifest}"}}).store(Store::Empty).folder("it's app"),
+    row("binary in a subfolder", 0, kInPlace).manifest(kInSubfolder),
+    row("a relative manifest argument", 0, kInPlace).relativeArgument(),
+    row("a WorkingDirectory exactly 1024 bytes long", 0, kInPlace).folder("{folder of 1024}"),
+    row("no WorkingDirectory, binary beside", 0, kManifestInPlace + kRegisteredWithBinary)
+        .faults({{"workingDirectoryUnset", true}}),
+    row("no WorkingDirectory, binary in a subfolder", 0, kManifestInPlace + kRegisteredWithBinary)
+        .manifest(kInSubfolder).faults({{"workingDirectoryUnset", true}}),
+    row("no WorkingDirectory, registered elsewhere", 3, kManifestInPlace + kConnectionInPlace + Expects{{
+        "app-key-registered", "App key registered"}, {"registered-other-binary", "Registered with another binary: "},
+        {"auto-launch-on", "Auto-launch enabled"}}).store(Store::Elsewhere).faults({{"workingDirectoryUnset", true}}),
+    row("no WorkingDirectory nor BinaryPath", 3, Expects{{"manifest-app-key", "declares app key"},
+        {"manifest-overlay", "makes the app"}, {"manifest-no-binary", "names no binary"}} + kConnectionInPlace +
+        Expects{{"app-key-registered", "App key registered"}, {"registered-folder-unknown",
+        "Runtime does not say which folder app key lumora.corvane is registered from. Register it again with: "
+        "vrenlist {quoted:manifest}"}, {"auto-launch-on", "Auto-launch enabled"}})
+        .manifest(kNoBinary).faults({{"workingDirectoryUnset", true}}),
+    row("no WorkingDirectory, records not yet written", 0, kManifestInPlace + kRegisteredWithBinary +
+        Expects{{"records-lag-registration", "not yet written this registration to its records, as it does on its own "
+        "schedule: {appconfig}"}, {"records-lag-auto-launch", "not yet written auto-launch to its records, as it does "
+        "on its own schedule: {options}"}}).store(Store::Empty).faults({{"workingDirectoryUnset", true},
+        {"unwritten", {{"manifests", {"{manifest}"}}, {"autoLaunch", {{"lumora.corvane", true}}}}}}),
+    // An app key that would print a line of its own.
+    row("an app key holding a newline", 3, Expects{{"manifest-no-app-key",
+        "it declares x\\x0A[INFO] Auto-launch enabled for app key: lumora.corvane. Set its"}} + kUnregistered)
+        .manifest(replaced(kManifest, "\"lumora.corvane\"", "\"x\\n[INFO] Auto-launch enabled for app key: lumora.corvane\""))
+        .store(Store::Empty),
+    row("a folder name holding a newline", 0, Expects{{"manifest-app-key", "declares app key"}, {"manifest-overlay",
+        "makes the app"}, {"binary-found", "line\\x0A[WARN] forged/lumora"}} + kConnectionInPlace +
+        Expects{{"app-key-registered", "App key registered"}, {"registered-here", "line\\x0A[WARN] forged"},
+        {"auto-launch-on", "Auto-launch enabled"}}).folder("line\n[WARN] forged").only(Platform::Linux),
+
     // The runtime not running: what it recorded answers.
-    stopped("stopped, all in place", Store::Here, 0, kStopped + Words{"Listed in the runtime's records: {manifest}",
-            "Auto-launch on in the runtime's records: {config}"}),
-    stopped("stopped, another spelling of the path", Store::HereOtherSpelling, 0, kStopped +
-            Words{"Listed in the runtime's records", "Auto-launch on"}, "", Platform::Windows),
-    stopped("stopped, nothing registered yet", Store::Empty, 3, kStopped + Words{"The runtime's list of apps "
-            "does not exist yet, so nothing is registered: {config}", "Auto-launch is not on in the runtime's "
-            "records, {config}"}, kMissing),
-    stopped("stopped, not listed", Store::Empty, 3, kStopped + Words{"Not in the runtime's list of apps, {config}",
-            "Auto-launch is not on"}),
-    stopped("stopped, registered from another manifest", Store::Elsewhere, 3, kStopped + Words{"Registered from "
-            "another manifest: {oldpath}. Take that registration back with: vrdelist {old}, then register this one",
-            "Not in the runtime's list", "Auto-launch on"}),
-    stopped("stopped, a listed manifest gone", Store::Here, 3, kStopped + Words{"names a manifest that no longer "
-            "exists: {gone}/lumora.vrmanifest. The runtime drops it at its next start",
-            "Listed in the runtime's records", "Auto-launch on"},
-            R"({"manifest_paths": ["{gone}/lumora.vrmanifest", "{manifest}"]})"),
-    stopped("stopped, auto-launch stored as false", Store::HereAutoLaunchFalse, 3, kStopped +
-            Words{"Listed", "Auto-launch is not on in the runtime's records"}),
-    stopped("stopped, list with a byte order mark", Store::Here, 3, kStopped + Words{"starts with a byte order "
-            "mark, which the runtime cannot parse: {config}", "Auto-launch on"},
-            "\xEF\xBB\xBF" R"({"manifest_paths": ["{manifest}"]})"),
-    stopped("stopped, list in UTF-16", Store::Here, 3, kStopped + Words{"is saved as UTF-16, which the runtime "
-            "cannot parse: {config}", "Auto-launch on"}, std::string("\xFF\xFE{\0}\0", 6)),
-    stopped("stopped, list with a trailing comma", Store::Here, 3, kStopped + Words{"is not JSON the runtime can "
-            "parse, at line 1, column ", "Auto-launch on"}, R"({"manifest_paths": ["{manifest}"],})"),
-    stopped("stopped, list of numbers and objects", Store::Here, 3, kStopped + Words{"holds no list of paths in "
-            "\"manifest_paths\": {config}", "Auto-launch on"}, R"({"manifest_paths": [1, {"a": ["{manifest}"]}]})"),
-    stopped("stopped, list huge", Store::Here, 3, kStopped + Words{"is larger than 1 MiB: {config}",
-            "Auto-launch on"}, kHuge),
-    stopped("stopped, list a folder", Store::Here, 3, kStopped + Words{"is not a regular file: {config}",
-            "Auto-launch on"}, kFolder),
-    stopped("stopped, thousands of listed paths", Store::Here, 0, kStopped + Words{"Listed in the runtime's "
-            "records: {manifest}", "Auto-launch on"}, thousandsOfPaths()),
-    {"running, records not yet written", kManifest, Store::Empty, 0, kInPlace + Words{"The runtime has not yet "
-     "written this registration to its records", "The runtime has not yet written auto-launch to its records"},
-     {{"unwritten", {{"manifests", {"{manifest}"}}, {"autoLaunch", {{"lumora.corvane", true}}}}}}},
+    row("stopped, all in place", 0, kStopped + kRecordsInPlace).stopped(),
+    row("stopped, another spelling of the path", 0, kStopped + Expects{{"records-listed", "Listed in the runtime's "
+        "records: "}, {"records-auto-launch-on", "Auto-launch on"}}).stopped()
+        .store(Store::HereOtherSpelling).only(Platform::Windows),
+    row("stopped, nothing registered yet", 3, kStopped + Expects{{"records-list-missing", "The runtime's list of apps "
+        "does not exist yet, so nothing is registered: {appconfig}. Register it with"}, {"records-auto-launch-off",
+        "Auto-launch is not on in the runtime's records, {options}. Switch it on"}}).stopped(kMissing).store(Store::Empty),
+    row("stopped, not listed", 3, kStopped + Expects{{"records-not-listed", "Not in the runtime's list of apps, "
+        "{appconfig}. Register"}, {"records-auto-launch-off", "Auto-launch is not on"}}).stopped().store(Store::Empty),
+    row("stopped, registered from another manifest", 3, kStopped + Expects{{"records-other-manifest", "Registered from "
+        "another manifest: {oldpath}. Take that registration back with: vrdelist {quoted:oldpath}, then register this one"},
+        {"records-not-listed", "Not in the runtime's list"}, {"records-auto-launch-on", "Auto-launch on"}})
+        .stopped().store(Store::Elsewhere),
+    // The first listed holds the key; the runtime skips the other.
+    row("stopped, listed first, another manifest after it", 0, kStopped + Expects{{"records-listed", "Listed"},
+        {"records-listed-skipped", "Also listed, and skipped, as a manifest listed before it holds the app key: "
+        "{oldpath}"}, {"records-auto-launch-on", "Auto-launch on"}})
+        .stopped(R"({"manifest_paths": ["{manifest}", "{oldpath}"]})"),
+    row("stopped, a listed manifest gone", 3, kStopped + Expects{{"records-listed-gone", "names a manifest that no "
+        "longer exists: {gone}/lumora.vrmanifest. The runtime drops it at its next start"}} + kRecordsInPlace)
+        .stopped(R"({"manifest_paths": ["{gone}/lumora.vrmanifest", "{manifest}"]})"),
+    row("stopped, a listed manifest there but not JSON", 0, kStopped + kRecordsInPlace)
+        .stopped(R"({"manifest_paths": ["{oldpath}", "{manifest}"]})").other("{"),
+    row("stopped, this manifest listed twice", 0, kStopped + kRecordsInPlace)
+        .stopped(R"({"manifest_paths": ["{manifest}", "{manifest}"]})"),
+    row("stopped, the config folder from the first of two entries", 0, kStopped + kRecordsInPlace)
+        .stopped().paths(paths("config", R"(["{config}", "{gone}"])")),
+    row("stopped, auto-launch stored as false", 3, kStopped + Expects{{"records-listed", "Listed"},
+        {"records-auto-launch-off", "Auto-launch is not on in the runtime's records"}})
+        .stopped().store(Store::HereAutoLaunchFalse),
+    row("stopped, auto-launch not stored", 3, kStopped + Expects{{"records-listed", "Listed"},
+        {"records-auto-launch-off", "Auto-launch is not on in the runtime's records, {options}. Switch"}})
+        .stopped().options(R"({"last_launch_time": "0"})"),
+    row("stopped, auto-launch stored as text", 3, kStopped + Expects{{"records-listed", "Listed"},
+        {"records-auto-launch-off", "Auto-launch is not on"}}).stopped().options(R"({"autolaunch": "true"})"),
+    row("stopped, list with a byte order mark", 3, kStopped + Expects{{"records-list-unusable", "starts with a byte "
+        "order mark, which the runtime cannot parse: {appconfig}. The runtime drops"}, {"records-auto-launch-on",
+        "Auto-launch on"}}).stopped("\xEF\xBB\xBF" + kList),
+    row("stopped, list in UTF-16", 3, kStopped + Expects{{"records-list-unusable", "is saved as UTF-16, which the "
+        "runtime cannot parse: {appconfig}"}, {"records-auto-launch-on", "Auto-launch on"}})
+        .stopped(std::string("\xFF\xFE{\0}\0", 6)),
+    row("stopped, list in UTF-16, big-endian", 3, kStopped + Expects{{"records-list-unusable", "is saved as UTF-16, "
+        "which the runtime cannot parse: {appconfig}"}, {"records-auto-launch-on", "Auto-launch on"}})
+        .stopped(std::string("\xFE\xFF\0{\0}", 6)),
+    row("stopped, list with a trailing comma", 3, kStopped + Expects{{"records-list-unusable", "is not JSON the "
+        "runtime can parse, at line 1, column "}, {"records-auto-launch-on", "Auto-launch on"}})
+        .stopped(R"({"manifest_paths": ["{manifest}"],})"),
+    row("stopped, list of numbers and objects", 3, kStopped + Expects{{"records-list-no-paths", "holds no list of "
+        "paths in \"manifest_paths\": {appconfig}"}, {"records-auto-launch-on", "Auto-launch on"}})
+        .stopped(R"({"manifest_paths": [1, {"a": ["{manifest}"]}]})"),
+    row("stopped, list huge", 3, kStopped + Expects{{"records-list-unusable", "is larger than 1 MiB: {appconfig}"},
+        {"records-auto-launch-on", "Auto-launch on"}}).stopped(kHuge),
+    row("stopped, list a folder", 3, kStopped + Expects{{"records-list-unusable", "is not a regular file: "
+        "{appconfig}"}, {"records-auto-launch-on", "Auto-launch on"}}).stopped(kFolder),
+    row("stopped, thousands of listed paths", 0, kStopped + kRecordsInPlace).stopped(thousandsOfPaths()),
+    row("running, records not yet written", 0, kInPlace + Expects{{"records-lag-registration", "The runtime has not "
+        "yet written this registration to its records"}, {"records-lag-auto-launch", "The runtime has not yet written "
+        "auto-launch to its records"}}).store(Store::Empty)
+        .faults({{"unwritten", {{"manifests", {"{manifest}"}}, {"autoLaunch", {{"lumora.corvane", true}}}}}}),
+
     // The way to the runtime, as the SDK's loader finds it.
-    {"paths file missing", kManifest, Store::Here, 1, kManifestInPlace +
-     Words{"Runtime paths file not found: {paths}, for user ", "failed: Installation path could not be located (110)"},
-     {}, "app", std::nullopt, kMissing},
-    {"paths file missing, under sudo", kManifest, Store::Here, 1, kManifestInPlace +
-     Words{"Start the runtime once as this user, which writes it. This runs as root or under sudo", "(110)"}, {}, "app", Platform::Linux, kMissing, {{"SUDO_USER", "wearer"}}},
-    {"paths file missing, elevated", kManifest, Store::Here, 1, kManifestInPlace +
-     Words{"which writes it. This runs elevated, so it read the profile of ", "(110)"}, {}, "app",
-     Platform::Windows, kMissing},
-    {"paths file only in Steam's Flatpak", kManifest, Store::Here, 1, kManifestInPlace +
-     Words{"not found: {paths}", "Flatpak keeps its paths file in its sandbox: {flatpak}/.var/app/"
-     "com.valvesoftware.Steam/.config/openvr/openvrpaths.vrpath. Point the tools at it, for example: "
-     "VR_PATHREG_OVERRIDE='{flatpak}/.var/", "(110)"}, {}, "app", Platform::Linux, kMissing, {{"HOME", "{flatpak}"}}},
-    {"paths file empty", kManifest, Store::Here, 1, kManifestInPlace +
-     Words{"Runtime paths file is empty: {paths}", "(110)"}, {}, "app", std::nullopt, ""},
-    {"paths file not JSON", kManifest, Store::Here, 1, kManifestInPlace +
-     Words{"is not JSON: {paths}, at line 2, column 2", "(110)"}, {}, "app", std::nullopt,
-     replaced(kPaths, ", \"config\"", "\n \"config\"")},
-    {"paths file with a byte order mark", kManifest, Store::Here, 1, kManifestInPlace +
-     Words{"byte order mark: {paths}. SDKs before 2.2.3 cannot read it"} + kConnectionInPlace +
-     Words{"VR_Init(Background) failed"}, {}, "app", std::nullopt, "\xEF\xBB\xBF" + kPaths},
-    {"paths file with comments", kManifest, Store::Here, 0, kInPlace, {}, "app", std::nullopt,
-     "// written by hand\n" + replaced(kPaths, "\"version\"", "/* read */ \"version\"")},
-    {"paths file lists no runtime", kManifest, Store::Here, 1, kManifestInPlace +
-     Words{"Runtime paths file", "lists no runtime folder: {paths}", "Installation Not Found (100)"}, {}, "app", std::nullopt,
-     paths("root", "[]")},
-    {"a stale runtime listed first", kManifest, Store::Here, 1, kManifestInPlace + Words{"Runtime paths file",
-     "Runtime folder not found: {gone}, the first listed in {paths}. The SDK tries no other; the others "
-     "listed are {root} (a runtime folder)", "(100)"}, {}, "app", std::nullopt,
-     paths("root", R"(["{gone}", "{root}"])")},
-    {"runtime folder without bin", kManifest, Store::Here, 1, kManifestInPlace + Words{"Runtime paths file",
-     "Runtime folder has no {bin}", "Installation Corrupt (101)"}, {}, "app", std::nullopt,
-     paths("root", R"(["{bare}"])")},
-    {"runtime folder without its library", kManifest, Store::Here, 1, kManifestInPlace +
-     Words{"Runtime paths file", "client library not found: {library}", "(102)"}, {}, "app", std::nullopt,
-     paths("root", R"(["{nolibrary}"])")},
-    {"config folder null", kManifest, Store::Here, 1, kManifestInPlace + kConnectionInPlace +
-     Words{"\"config\" is not a list of folders: {paths}", "(111)"}, {}, "app", std::nullopt,
-     paths("config", "null")},
-    {"no log folder", kManifest, Store::Here, 1, kManifestInPlace + kConnectionInPlace +
-     Words{"names no log folder: {paths}", "(112)"}, {}, "app", std::nullopt,
-     replaced(kPaths, R"(, "log": ["{log}"])", "")},
-    {"VR_PATHREG_OVERRIDE", kManifest, Store::Here, 0, kManifestInPlace +
-     Words{"Runtime paths file: {alternative} (from VR_PATHREG_OVERRIDE), for user", "Runtime folder: {root}"} +
-     kRegistrationInPlace, {}, "app", std::nullopt, kMissing,
-     {{"VR_PATHREG_OVERRIDE", "{alternative}"}}},
-    {"VR_OVERRIDE over a stale entry", kManifest, Store::Here, 0, kManifestInPlace +
-     Words{"Runtime paths file", "Runtime folder: {root} (from VR_OVERRIDE)"} +
-     kRegistrationInPlace, {}, "app", std::nullopt,
-     paths("root", R"(["{gone}"])"), {{"VR_OVERRIDE", "{root}"}}},
-    {"VR_CONFIG_PATH and VR_LOG_PATH", kManifest, Store::Here, 0, kManifestInPlace + kConnectionInPlace +
-     Words{"Runtime config folder: {config} (from VR_CONFIG_PATH)", "Runtime log folder: {gone} (from VR_LOG_PATH)"} +
-     kRegistrationInPlace, {}, "app", std::nullopt,
-     replaced(paths("config", "null"), R"(, "log": ["{log}"])", ""),
-     {{"VR_CONFIG_PATH", "{config}"}, {"VR_LOG_PATH", "{gone}"}}},
-    {"every path overridden, no paths file", kManifest, Store::Here, 0, kManifestInPlace +
-     Words{"Runtime paths file not needed", "Runtime folder: {root} (from VR_OVERRIDE)", "config folder",
-     "log folder"} + kRegistrationInPlace, {}, "app", std::nullopt,
-     kMissing, {{"VR_OVERRIDE", "{root}"}, {"VR_CONFIG_PATH", "{config}"}, {"VR_LOG_PATH", "{gone}"}}},
-    {"paths file huge", kManifest, Store::Here, 1, kManifestInPlace +
-     Words{"Runtime paths file is larger than 1 MiB: {paths}", "(110)"}, {}, "app", std::nullopt, kHuge},
-    {"paths file a device", kManifest, Store::Here, 1, kManifestInPlace +
-     Words{"Runtime paths file is not a regular file: {paths}", "(110)"}, {}, "app", Platform::Linux, kDevice},
-    {"runtime entry a nested list", kManifest, Store::Here, 1, kManifestInPlace + Words{"Runtime paths file",
-     "\"runtime\" is not a list of folders", "(110)"}, {}, "app", std::nullopt, paths("root", R"([["{root}"]])")},
-    {"runtime entry thousands of characters long", kManifest, Store::Here, 1, kManifestInPlace +
-     Words{"Runtime paths file", "Runtime folder not found: {gone}/xxxxxxxxxx", "(100)"}, {}, "app", std::nullopt,
-     paths("root", "[\"{gone}/" + std::string(3000, 'x') + "\", \"{root}\"]")},
-    {"runtime entry a number", kManifest, Store::Here, 1, kManifestInPlace + Words{"Runtime paths file",
-     "\"runtime\" is not a list of folders", "(100)"}, {}, "app", std::nullopt, paths("root", "[1]")},
+    row("paths file missing", 1, kManifestInPlace + Expects{{"paths-file-missing", "Runtime paths file not found: "
+        "{paths}, for user {user}. Start the runtime once as this user, which writes it.{roothint}"}, kNoPathsFile})
+        .paths(kMissing),
+    row("paths file missing, under sudo", 1, kManifestInPlace + Expects{{"paths-file-missing", "Start the runtime "
+        "once as this user, which writes it. This runs as root or under sudo"}, kNoPathsFile})
+        .paths(kMissing).env({{"SUDO_USER", "wearer"}}).only(Platform::Linux),
+    row("paths file missing, elevated", 1, kManifestInPlace + Expects{{"paths-file-missing", "which writes it. This "
+        "runs elevated, so it read the profile of "}, kNoPathsFile}).paths(kMissing).only(Platform::Windows),
+    // su keeps the caller's USER, but the file read is root's.
+    row("under su to root, USER kept", 0, kManifestInPlace + Expects{{"paths-file",
+        "Runtime paths file: {paths}, for user root"}, {"runtime-folder", "Runtime folder"}} + kRegistrationInPlace)
+        .env({{"USER", "alice"}}).rootOnly().only(Platform::Linux),
+    row("paths file only in Steam's Flatpak", 1, kManifestInPlace + Expects{{"paths-file-missing", "not found: {paths}"},
+        {"paths-file-in-flatpak", "Flatpak keeps its paths file in its sandbox: {flatpak}/.var/app/"
+        "com.valvesoftware.Steam/.config/openvr/openvrpaths.vrpath. Point the tools at it, for example: "
+        "VR_PATHREG_OVERRIDE='{flatpak}/.var/"}, kNoPathsFile})
+        .paths(kMissing).env({{"HOME", "{flatpak}"}}).only(Platform::Linux),
+    row("HOME empty", 0, kManifestInPlace + Expects{{"paths-file", "Runtime paths file: "
+        ".config/openvr/openvrpaths.vrpath (in the working folder, as HOME is empty), for user "},
+        {"runtime-folder", "Runtime folder: {root}"}} + kRegistrationInPlace)
+        .env({{"HOME", ""}, {"XDG_CONFIG_HOME", ""}}).workingFolder("{cwd}").only(Platform::Linux),
+    row("XDG_CONFIG_HOME empty", 1, kManifestInPlace + Expects{{"paths-file-missing", "not found: "
+        "{home}/.config/openvr/openvrpaths.vrpath, for user"}, kNoPathsFile})
+        .env({{"XDG_CONFIG_HOME", ""}}).only(Platform::Linux),
+    row("paths file empty", 1, kManifestInPlace + Expects{{"paths-file-empty", "Runtime paths file is empty: {paths}"},
+        kNoPathsFile}).paths(""),
+    row("paths file not JSON", 1, kManifestInPlace + Expects{{"paths-file-not-json", "is not JSON: {paths}, at line 2, "
+        "column 2"}, kNoPathsFile}).paths(replaced(kPaths, ", \"config\"", "\n \"config\"")),
+    row("paths file not JSON after a comment", 1, kManifestInPlace + Expects{{"paths-file-not-json",
+        "is not JSON: {paths}, at line 2, column 23"}, kNoPathsFile})
+        .paths("// by hand\n/* a, b */ {\"runtime\" [\"{root}\"]}"),
+    row("paths file with a byte order mark", 1, kManifestInPlace + Expects{{"paths-file-byte-order-mark",
+        "byte order mark: {paths}. SDKs before 2.2.3 cannot read it"}} + kConnectionInPlace + Expects{kNoPathsFile})
+        .paths("\xEF\xBB\xBF" + kPaths),
+    row("paths file not JSON after a byte order mark", 1, kManifestInPlace + Expects{{"paths-file-byte-order-mark",
+        "byte order mark"}, {"paths-file-not-json", "is not JSON: {paths}, at line 1, column 14"}, kNoPathsFile})
+        .paths("\xEF\xBB\xBF{\"runtime\": [}"),
+    row("paths file with comments", 0, kInPlace)
+        .paths("// written by hand\n" + replaced(kPaths, "\"version\"", "/* read */ \"version\"")),
+    row("paths file with text after the object", 0, kInPlace).paths(kPaths + " and then some"),
+    row("paths file lists no runtime", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"paths-file-no-runtime", "lists no runtime folder: {paths}"}, unreachable("Installation Not Found (100)")})
+        .paths(paths("root", "[]")),
+    row("a stale runtime listed first", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-folder-not-found", "Runtime folder not found: {gone}, the first listed in {paths}. The SDK tries no "
+        "other; the others listed are {bare} (no runtime there), {root} (a runtime folder), {layer} (a translation "
+        "layer)"}, unreachable("Installation Not Found (100)")})
+        .paths(paths("root", R"(["{gone}", "{bare}", "{root}", "{layer}"])")),
+    row("runtime folder without bin", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-no-bin", "Runtime folder has no {bin}"}, unreachable("Installation Corrupt (101)")})
+        .paths(paths("root", R"(["{bare}"])")),
+    row("runtime folder with a file named bin", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-no-bin", "Runtime folder has no {binfile}"}, unreachable("Installation Corrupt (101)")})
+        .paths(paths("root", R"(["{binfilefolder}"])")),
+    row("runtime folder without its library", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-no-library", "client library not found: {library}"}, unreachable("vrclient Shared Lib Not Found (102)")})
+        .paths(paths("root", R"(["{nolibrary}"])")),
+    row("runtime entry empty", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"paths-file-empty-runtime", "first \"runtime\" entry is empty: {paths}"}, unreachable("Installation Not Found "
+        "(100)")}).paths(paths("root", R"([""])")),
+    row("config folder null", 1, kManifestInPlace + kConnectionInPlace + Expects{{"paths-list-not-folders",
+        "\"config\" is not a list of folders: {paths}"}, unreachable("Config path could not be located (111)")})
+        .paths(paths("config", "null")),
+    row("config entry empty", 1, kManifestInPlace + kConnectionInPlace + Expects{{"paths-file-empty-config",
+        "first \"config\" entry is empty: {paths}. The runtime refuses to start without a config folder (111)"},
+        unreachable("Config path could not be located (111)")}).paths(paths("config", R"([""])")),
+    row("no log folder", 1, kManifestInPlace + kConnectionInPlace + Expects{{"paths-file-no-log",
+        "names no log folder: {paths}"}, unreachable("Log path could not be located (112)")})
+        .paths(replaced(kPaths, R"(, "log": ["{log}"])", "")),
+    row("log entry empty", 1, kManifestInPlace + kConnectionInPlace + Expects{{"paths-file-empty-log",
+        "first \"log\" entry is empty: {paths}"}, unreachable("Log path could not be located (112)")})
+        .paths(paths("log", R"([""])")),
+    row("VR_PATHREG_OVERRIDE", 0, kManifestInPlace + Expects{{"paths-file", "Runtime paths file: {alternative} "
+        "(from VR_PATHREG_OVERRIDE), for user"}, {"runtime-folder", "Runtime folder: {root}"}} + kRegistrationInPlace)
+        .paths(kMissing).env({{"VR_PATHREG_OVERRIDE", "{alternative}"}}),
+    row("VR_OVERRIDE over a stale entry", 0, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-folder", "Runtime folder: {root} (from VR_OVERRIDE)"}} + kRegistrationInPlace)
+        .paths(paths("root", R"(["{gone}"])")).env({{"VR_OVERRIDE", "{root}"}}),
+    row("VR_OVERRIDE naming a file", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-override-not-found", "Runtime folder not found: {alternative} (from VR_OVERRIDE). Set VR_OVERRIDE"},
+        unreachable("Installation Not Found (100)")}).env({{"VR_OVERRIDE", "{alternative}"}}),
+    row("VR_OVERRIDE empty", 0, kInPlace).env({{"VR_OVERRIDE", ""}}),
+    row("VR_OVERRIDE alone, no paths file", 1, kManifestInPlace + Expects{{"paths-file-missing", "not found: {paths}"},
+        {"runtime-folder", "Runtime folder: {root} (from VR_OVERRIDE)"}, kNoPathsFile})
+        .paths(kMissing).env({{"VR_OVERRIDE", "{root}"}}),
+    row("VR_CONFIG_PATH and VR_LOG_PATH", 0, kManifestInPlace + kConnectionInPlace + Expects{{"config-override",
+        "Runtime config folder: {config} (from VR_CONFIG_PATH)"}, {"log-override",
+        "Runtime log folder: {log} (from VR_LOG_PATH)"}} + kRegistrationInPlace)
+        .paths(replaced(paths("config", "null"), R"(, "log": ["{log}"])", ""))
+        .env({{"VR_CONFIG_PATH", "{config}"}, {"VR_LOG_PATH", "{log}"}}),
+    row("every path overridden, no paths file", 0, kManifestInPlace + Expects{{"paths-file-not-needed",
+        "Runtime paths file not needed"}, {"runtime-folder", "Runtime folder: {root} (from VR_OVERRIDE)"},
+        {"config-override", "config folder"}, {"log-override", "log folder"}} + kRegistrationInPlace)
+        .paths(kMissing).env({{"VR_OVERRIDE", "{root}"}, {"VR_CONFIG_PATH", "{config}"}, {"VR_LOG_PATH", "{log}"}}),
+    row("paths file huge", 1, kManifestInPlace + Expects{{"paths-file-too-large",
+        "Runtime paths file is larger than 1 MiB: {paths}"}, kNoPathsFile}).paths(kHuge),
+    row("paths file a device", 1, kManifestInPlace + Expects{{"paths-file-not-regular",
+        "Runtime paths file is not a regular file: {paths}"}}).paths(kDevice).only(Platform::Linux),
+    row("runtime entry a nested list", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"paths-list-not-folders", "\"runtime\" is not a list of folders"}, kNoPathsFile})
+        .paths(paths("root", R"([["{root}"]])")),
+    row("runtime entry an object", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"paths-list-not-folders", "\"runtime\" is not a list of folders"}, kNoPathsFile})
+        .paths(paths("root", R"({"a": "b"})")),
+    row("runtime entry thousands of characters long", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-folder-not-found", "Runtime folder not found: {gone}/xxxxxxxxxx"},
+        unreachable("Installation Not Found (100)")})
+        .paths(paths("root", "[\"{gone}/" + std::string(3000, 'x') + "\", \"{root}\"]")),
+    row("runtime entry a number", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"paths-list-not-folders", "\"runtime\" is not a list of folders"}, unreachable("Installation Not Found (100)")})
+        .paths(paths("root", "[1]")),
+    // The vendor's loader reads its environment and loads the library in the
+    // ANSI code page, which changes text outside ASCII.
+    row("a runtime folder outside ASCII", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-folder-not-ansi", "loads the client library in {ansiroot} through the system's ANSI code page "
+        "(1252), which changes its characters outside ASCII, so it cannot load it. Install"},
+        unreachable("vrclient Shared Lib Not Found (102)")})
+        .paths(paths("root", R"(["{ansiroot}"])")).only(Platform::Windows),
+    row("VR_PATHREG_OVERRIDE outside ASCII", 1, kManifestInPlace + Expects{{"override-not-ansi", "reads "
+        "VR_PATHREG_OVERRIDE in the system's ANSI code page (1252), which changes its characters outside ASCII: "
+        "{ansipaths}. Set it"}, {"paths-file", "Runtime paths file: {ansipaths} (from VR_PATHREG_OVERRIDE)"},
+        {"runtime-folder", "Runtime folder: {root}"}, kNoPathsFile})
+        .paths(kMissing).env({{"VR_PATHREG_OVERRIDE", "{ansipaths}"}}).only(Platform::Windows),
+
+    // A translation layer listed as the runtime is never loaded.
+    row("OpenComposite listed first", 3, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-translation-layer", "Runtime folder holds OpenComposite, a translation layer: {opencomposite} has "
+        "the client library {oclibrary} but no server program {ocserver}. It accepts a manifest and forgets it, and "
+        "keeps no auto-launch, so the app cannot start with the runtime while it comes first. Install the vendor's "
+        "runtime (SteamVR) and start it once, which lists it first in {paths}. Registrations live"}})
+        .paths(paths("root", R"(["{opencomposite}"])")),
+    row("a nameless translation layer", 3, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-translation-layer", "Runtime folder holds a translation layer such as OpenComposite or xrizer: "
+        "{layer} has"}}).paths(paths("root", R"(["{layer}"])")),
+    row("a translation layer first, the vendor's runtime second", 3, kManifestInPlace + Expects{{"paths-file",
+        "Runtime paths file"}, {"runtime-translation-layer", "Put {root}, which holds the vendor's runtime, first in "
+        "{paths}. Registrations live in the vendor's runtime's records and apply whenever it is the runtime, so you "
+        "may switch back to the layer for games afterwards."}, {"vendor-records", "The layer is not loaded; the "
+        "records of the runtime in {root} answer, in {config}"}} + kRecordsInPlace)
+        .paths(paths("root", R"(["{layer}", "{root}"])")),
+    row("VR_OVERRIDE naming a translation layer", 3, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-translation-layer", "{layer} (from VR_OVERRIDE) has the client library {layerlibrary} but no server "
+        "program {layerserver}. It accepts a manifest and forgets it, and keeps no auto-launch, so the app cannot start with the "
+        "runtime while it comes first. Unset VR_OVERRIDE, and the SDK loads the vendor's runtime listed first in "
+        "{paths}: {root}."}, {"vendor-records", "records of the runtime in {root} answer"}} + kRecordsInPlace)
+        .env({{"VR_OVERRIDE", "{layer}"}}),
+    // As OpenComposite writes it: no config or log folder, which the layer
+    // does not need, and no vendor's runtime.
+    row("a translation layer's own paths file", 3, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-translation-layer", "OpenComposite, a translation layer: {opencomposite} has"}})
+        .paths(R"({"runtime": ["{opencomposite}"], "version": 1})"),
+    row("the vendor's runtime first, a translation layer second", 0, kInPlace)
+        .paths(paths("root", R"(["{root}", "{layer}"])")),
+
+    // Hostile files: each ends by itself, and says which file is at fault.
+    row("manifest nested deep, lists", 3, Expects{{"manifest-too-deep", "Manifest nests deeper than the runtime reads "
+        "(1000 levels): {manifest}"}} + kUnregistered).manifest(deepArrays()).store(Store::Empty),
+    row("manifest nested deep, objects", 3, Expects{{"manifest-too-deep", "nests deeper"}} + kUnregistered)
+        .manifest(deepObjects()).store(Store::Empty),
+    row("manifest nested deep inside a good value", 3, Expects{{"manifest-too-deep", "nests deeper"}} + kUnregistered)
+        .manifest(withMember(kManifest, "\"x\": " + deepArrays())).store(Store::Empty),
+    row("manifest 1000 levels deep", 0, kInPlace)
+        .manifest(withMember(kManifest, "\"x\": " + std::string(999, '[') + std::string(999, ']'))),
+    row("manifest 1001 levels deep", 3, Expects{{"manifest-too-deep", "nests deeper"}} + kUnregistered)
+        .manifest(withMember(kManifest, "\"x\": " + std::string(1000, '[') + std::string(1000, ']'))).store(Store::Empty),
+    row("manifest a pipe", 3, Expects{{"manifest-not-regular", "not a regular file: {manifest}"}} + kUnregistered)
+        .manifest(kFifo).store(Store::Empty).only(Platform::Linux),
+    row("manifest the zero device", 3, Expects{{"manifest-not-regular", "not a regular file: {manifest}"}} +
+        kUnregistered).manifest(kZero).store(Store::Empty).only(Platform::Linux),
+    row("manifest a pipe", 3, Expects{{"manifest-not-found", "not found: {manifest}"}} + kUnregistered)
+        .manifest(kFifo).store(Store::Empty).only(Platform::Windows),
+    row("manifest with NUL bytes", 3, Expects{{"manifest-not-json", "not JSON in UTF-8: {manifest}"}} + kUnregistered)
+        .manifest(std::string("{\"applications\": [\0]}", 21)).store(Store::Empty),
+    row("manifest with a number out of range", 3, Expects{{"manifest-not-json", "not JSON"}} + kUnregistered)
+        .manifest(withMember(kManifest, "\"x\": 1e400")).store(Store::Empty),
+    row("manifest with a duplicate key", 3, Expects{{"manifest-no-app-key", "it declares none"}} + kUnregistered)
+        .manifest(withMember(kManifest, "\"applications\": []")).store(Store::Empty),
+    row("manifest only whitespace", 3, Expects{{"manifest-not-json", "not JSON"}} + kUnregistered)
+        .manifest(" \n\t ").store(Store::Empty),
+    row("manifest null", 3, Expects{{"manifest-not-object", "Manifest is not a JSON object: {manifest}"}} +
+        kUnregistered).manifest("null").store(Store::Empty),
+    row("paths file nested deep, lists", 1, kManifestInPlace + Expects{{"paths-file-too-deep", "Runtime paths file "
+        "nests deeper than the SDK reads (1000 levels): {paths}"}, kNoPathsFile}).paths(deepArrays()),
+    row("paths file nested deep, objects", 1, kManifestInPlace + Expects{{"paths-file-too-deep", "nests deeper"},
+        kNoPathsFile}).paths(deepObjects()),
+    row("paths file nested deep inside a good value", 1, kManifestInPlace + Expects{{"paths-file-too-deep",
+        "nests deeper"}, kNoPathsFile}).paths(withMember(kPaths, "\"x\": " + deepArrays())),
+    row("paths file a pipe", 1, kManifestInPlace + Expects{{"paths-file-not-regular", "not a regular file: {paths}"}})
+        .paths(kFifo).only(Platform::Linux),
+    row("paths file the zero device", 1, kManifestInPlace + Expects{{"paths-file-not-regular",
+        "not a regular file: {paths}"}}).paths(kZero).only(Platform::Linux),
+    row("paths file a pipe", 1, kManifestInPlace + Expects{{"paths-file-missing", "not found: {paths}"}, kNoPathsFile})
+        .paths(kFifo).only(Platform::Windows),
+    row("paths file a pipe, every path overridden", 1, kManifestInPlace + Expects{{"paths-file-not-regular",
+        "not a regular file: {paths}"}, {"runtime-folder", "(from VR_OVERRIDE)"}, {"config-override", "config folder"},
+        {"log-override", "log folder"}}).paths(kFifo).env({{"VR_OVERRIDE", "{root}"}, {"VR_CONFIG_PATH", "{config}"},
+        {"VR_LOG_PATH", "{log}"}}).only(Platform::Linux),
+    row("paths file with NUL bytes", 1, kManifestInPlace + Expects{{"paths-file-not-json", "not JSON: {paths}"},
+        kNoPathsFile}).paths(withMember(kPaths, std::string("\0", 1) + "\"x\": 1")),
+    row("paths file with a byte that is no UTF-8", 1, kManifestInPlace + Expects{{"paths-file-not-json",
+        "not JSON: {paths}"}, kNoPathsFile}).paths(withMember(kPaths, "\"x\": \xE9")),
+    row("paths file with a number out of range", 1, kManifestInPlace + Expects{{"paths-file-not-json",
+        "not JSON: {paths}"}, kNoPathsFile}).paths(withMember(kPaths, "\"x\": 1e400")),
+    // Both readers keep the last of two.
+    row("paths file naming the runtime twice", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-folder-not-found", "Runtime folder not found: {gone}, the first listed in {paths}"},
+        unreachable("Installation Not Found (100)")}).paths(withMember(kPaths, R"("runtime": ["{gone}"])")),
+    row("paths file only whitespace", 1, kManifestInPlace + Expects{{"paths-file-not-json", "not JSON: {paths}"},
+        kNoPathsFile}).paths(" \n\t "),
+    row("paths file null", 1, kManifestInPlace + Expects{{"paths-file-not-object", "not a JSON object: {paths}"},
+        unreachable("Installation Not Found (100)")}).paths("null"),
+    row("stopped, list nested deep, lists", 3, kStopped + Expects{{"records-list-unusable", "nests deeper than the "
+        "runtime reads (1000 levels): {appconfig}"}, {"records-auto-launch-on", "Auto-launch on"}}).stopped(deepArrays()),
+    row("stopped, list nested deep, objects", 3, kStopped + Expects{{"records-list-unusable", "nests deeper"},
+        {"records-auto-launch-on", "Auto-launch on"}}).stopped(deepObjects()),
+    row("stopped, list nested deep inside a good value", 3, kStopped + Expects{{"records-list-unusable",
+        "nests deeper"}, {"records-auto-launch-on", "Auto-launch on"}})
+        .stopped(withMember(kList, "\"x\": " + deepArrays())),
+    row("stopped, list nested deep inside its paths", 3, kStopped + Expects{{"records-list-unusable",
+        "nests deeper"}, {"records-auto-launch-on", "Auto-launch on"}})
+        .stopped(R"({"manifest_paths": ["{manifest}", )" + deepArrays() + "]}"),
+    row("stopped, list a pipe", 3, kStopped + Expects{{"records-list-unusable", "is not a regular file: {appconfig}"},
+        {"records-auto-launch-on", "Auto-launch on"}}).stopped(kFifo).only(Platform::Linux),
+    row("stopped, list the zero device", 3, kStopped + Expects{{"records-list-unusable", "is not a regular file: "
+        "{appconfig}"}, {"records-auto-launch-on", "Auto-launch on"}}).stopped(kZero).only(Platform::Linux),
+    row("stopped, list a pipe", 3, kStopped + Expects{{"records-list-missing", "does not exist yet, so nothing is "
+        "registered: {appconfig}"}, {"records-auto-launch-on", "Auto-launch on"}}).stopped(kFifo).only(Platform::Windows),
+    row("stopped, list with NUL bytes", 3, kStopped + Expects{{"records-list-unusable", "is not JSON the runtime can "
+        "parse, at line 1, column "}, {"records-auto-launch-on", "Auto-launch on"}})
+        .stopped(withMember(kList, std::string("\0", 1))),
+    row("stopped, list with a byte that is no UTF-8", 3, kStopped + Expects{{"records-list-unusable", "is not JSON"},
+        {"records-auto-launch-on", "Auto-launch on"}}).stopped(withMember(kList, "\"x\": \xE9")),
+    row("stopped, list with a number out of range", 3, kStopped + Expects{{"records-list-unusable", "is not JSON"},
+        {"records-auto-launch-on", "Auto-launch on"}}).stopped(withMember(kList, "\"x\": -1e400")),
+    row("stopped, list with its paths twice", 3, kStopped + Expects{{"records-not-listed", "Not in the runtime's list "
+        "of apps, {appconfig}"}, {"records-auto-launch-on", "Auto-launch on"}})
+        .stopped(withMember(kList, R"("manifest_paths": [])")),
+    row("stopped, list only whitespace", 3, kStopped + Expects{{"records-list-unusable", "is not JSON"},
+        {"records-auto-launch-on", "Auto-launch on"}}).stopped(" \n "),
+    row("stopped, list null", 3, kStopped + Expects{{"records-list-no-paths", "holds no list of paths in "
+        "\"manifest_paths\": {appconfig}"}, {"records-auto-launch-on", "Auto-launch on"}}).stopped("null"),
+    row("stopped, options nested deep", 3, kStopped + Expects{{"records-listed", "Listed"}, {"records-auto-launch-off",
+        "Auto-launch is not on in the runtime's records, {options}: it nests deeper than the runtime reads (1000 "
+        "levels). Switch it on"}}).stopped().options(deepArrays()),
+    row("stopped, options nested deep inside a good value", 3, kStopped + Expects{{"records-listed", "Listed"},
+        {"records-auto-launch-off", "{options}: it nests deeper"}})
+        .stopped().options(withMember(kOptions, "\"x\": " + deepObjects())),
+    row("stopped, options a pipe", 3, kStopped + Expects{{"records-listed", "Listed"}, {"records-auto-launch-off",
+        "{options}: it is not a regular file. Switch"}}).stopped().options(kFifo).only(Platform::Linux),
+    row("stopped, options the zero device", 3, kStopped + Expects{{"records-listed", "Listed"},
+        {"records-auto-launch-off", "{options}: it is not a regular file. Switch"}})
+        .stopped().options(kZero).only(Platform::Linux),
+    row("stopped, options with NUL bytes", 3, kStopped + Expects{{"records-listed", "Listed"},
+        {"records-auto-launch-off", "{options}: it is not JSON"}}).stopped().options(std::string("{\0}", 3)),
+    row("stopped, options with a duplicate key", 3, kStopped + Expects{{"records-listed", "Listed"},
+        {"records-auto-launch-off", "Auto-launch is not on in the runtime's records, {options}. Switch"}})
+        .stopped().options(withMember(kOptions, "\"autolaunch\": false")),
+    row("stopped, options null", 3, kStopped + Expects{{"records-listed", "Listed"},
+        {"records-auto-launch-off", "{options}. Switch"}}).stopped().options("null"),
+    row("stopped, a listed manifest nested deep", 0, kStopped + kRecordsInPlace)
+        .stopped(R"({"manifest_paths": ["{oldpath}", "{manifest}"]})").other(deepObjects()),
+    row("stopped, a listed manifest a pipe", 0, kStopped + kRecordsInPlace)
+        .stopped(R"({"manifest_paths": ["{oldpath}", "{manifest}"]})").other(kFifo).only(Platform::Linux),
+    // One huge manifest listed a thousand times is read once.
+    row("stopped, one huge manifest listed a thousand times", 0, kStopped + Expects{{"records-listed", "Listed"},
+        {"records-listed-skipped", "skipped, as a manifest listed before it holds the app key: {oldpath}"},
+        {"records-auto-launch-on", "Auto-launch on"}}).stopped("{a thousand times}")
+        .other(withMember(kManifest, "\"pad\": \"" + std::string(1000 * 1000, 'x') + "\"")),
 };
 // clang-format on
 
-class VrcheckTest : public ToolTest {
+// A row's test name: its words, with what a name cannot hold as '_'.
+std::string testName(const std::string& what) {
+  std::string name;
+  for (const char c : what) {
+    const bool word = std::isalnum(static_cast<unsigned char>(c)) != 0;
+    if (word) name += c;
+    if (!word && !name.empty() && name.back() != '_') name += '_';
+  }
+  while (!name.empty() && name.back() == '_') name.pop_back();
+  return name;
+}
+
+struct Row {
+  Platform platform;
+  std::size_t index;
+};
+
+// What ctest's names and gtest's messages show of a row.
+void PrintTo(const Row& row, std::ostream* out) { *out << testName(kSituations[row.index].what); }
+
+std::vector<Row> rowsFor(Platform platform) {
+  std::vector<Row> rows;
+  for (std::size_t i = 0; i < kSituations.size(); ++i) {
+    if (!kSituations[i].onlyOn || kSituations[i].onlyOn == platform) rows.push_back({platform, i});
+  }
+  return rows;
+}
+
+// As the one-line logger shows a text: the rows' values hold no other
+// control character than a newline.
+std::string asLogged(const std::string& text) { return replaced(text, "\n", "\\x0A"); }
+
+// The name of the user the tools run as, as they tell it.
+std::string effectiveUser() {
+  if (geteuid() == 0) return "root";
+  if (const char* user = std::getenv("USER")) return user;
+  const passwd* entry = getpwuid(geteuid());
+  return entry != nullptr ? entry->pw_name : "";
+}
+
+class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBase {
  protected:
-  VrcheckTest() : ToolTest("vrcheck") {}
+  VrcheckTest() : ToolTestBase("vrcheck", GetParam().platform) {}
+
+  const Situation& situation() const { return kSituations[GetParam().index]; }
 
   // Folders that rows name in paths files, environments and findings: a
   // runtime that is gone, one without bin, one without its library, a good
-  // paths file elsewhere, and a home holding Steam's Flatpak.
+  // paths file elsewhere, a home holding Steam's Flatpak, translation
+  // layers, an earlier install.
   void SetUp() override {
     const std::filesystem::path scratch = runtime.scratch();
-    const std::filesystem::path bin =
-        platform() == Platform::Windows ? "bin" : std::filesystem::path("bin/linux64");
+    const bool windows = platform() == Platform::Windows;
+    const std::filesystem::path bin = windows ? "bin" : std::filesystem::path("bin/linux64");
+    const char* libraryName = windows ? "vrclient_x64.dll" : "vrclient.so";
+    const std::filesystem::path server =
+        windows ? "bin/win64/vrserver.exe" : "bin/linux64/vrserver";
     std::filesystem::create_directories(scratch / "bare");
     std::filesystem::create_directories(scratch / "no library" / bin);
+    std::filesystem::create_directories(scratch / "bin file");
+    std::ofstream(scratch / "bin file" / "bin").put('\0');
     const std::filesystem::path flatpak =
         scratch / "flatpak/.var/app/com.valvesoftware.Steam/.config/openvr";
     std::filesystem::create_directories(flatpak);
+    const std::filesystem::path oldFolder = scratch / "old";
+    std::filesystem::create_directories(oldFolder);
     const std::map<std::string, std::filesystem::path> folders = {
         {"root", runtime.root()},
         {"config", runtime.configFolder()},
+        {"appconfig", runtime.configFolder() / "appconfig.json"},
+        {"options", runtime.configFolder() / "vrappconfig" / "lumora.corvane.vrappconfig"},
         {"log", scratch / "log"},
         {"gone", scratch / "gone 'ü' 日本"},
         {"bare", scratch / "bare"},
         {"bin", scratch / "bare" / bin},
+        {"binfilefolder", scratch / "bin file"},
+        {"binfile", scratch / "bin file" / "bin"},
         {"nolibrary", scratch / "no library"},
-        {"library", scratch / "no library" / bin /
-                        (platform() == Platform::Windows ? "vrclient_x64.dll" : "vrclient.so")},
+        {"library", scratch / "no library" / bin / libraryName},
         {"alternative", scratch / "alternative.vrpath"},
-        {"flatpak", scratch / "flatpak"}};
+        {"flatpak", scratch / "flatpak"},
+        {"oldfolder", oldFolder},
+        {"oldpath", oldFolder / "lumora.vrmanifest"},
+        {"otherold", oldFolder / "lumora-1.vrmanifest"},
+        {"layer", scratch / "layer"},
+        {"layerlibrary", scratch / "layer" / bin / libraryName},
+        {"layerserver", scratch / "layer" / server},
+        {"opencomposite", scratch / "opencomposite"},
+        {"oclibrary", scratch / "opencomposite" / bin / libraryName},
+        {"ocserver", scratch / "opencomposite" / server},
+        {"ansiroot", scratch / "rt 日本" / "root"},
+        {"ansipaths", scratch / "José-日本.vrpath"},
+        {"home", runtime.home()},
+        {"cwd", scratch / "cwd"}};
     for (const auto& [name, folder] : folders) placeholders_["{" + name + "}"] = argument(folder);
     placeholders_["{paths}"] = runtime.pathRegistryName();
+    placeholders_["{user}"] = windows ? wineUserProfile().filename().string() : effectiveUser();
+    placeholders_["{roothint}"] = geteuid() == 0 && platform() == Platform::Linux
+                                      ? " This runs as root or under sudo, so it read root's file"
+                                      : "";
     std::ofstream(flatpak / "openvrpaths.vrpath") << expanded(kPaths, true);
     std::ofstream(folders.at("alternative")) << expanded(kPaths, true);
+    std::ofstream(folders.at("ansipaths")) << expanded(kPaths, true);
+    for (const char* name : {"lumora.vrmanifest", "lumora-1.vrmanifest"}) {
+      writeFile(oldFolder / name,
+                situation().otherText.empty() ? kManifest : situation().otherText);
+    }
+    layOutRuntimes(scratch, bin, libraryName);
   }
 
-  // text with each {name} replaced by its path; as JSON string contents
-  // for a paths file.
+  // Translation layers are the stand-in's library without a server, so
+  // that loading one would show in its journal; one names itself
+  // OpenComposite past the first MiB, as its builds do. Laid out only for
+  // the rows that name them: the copy is megabytes.
+  void layOutRuntimes(const std::filesystem::path& scratch, const std::filesystem::path& bin,
+                      const char* libraryName) const {
+    std::string text = situation().pathsText;
+    for (const auto& [name, value] : situation().environment) text += value;
+    const std::filesystem::path library = standinLibrary(platform());
+    if (text.find("{layer}") != std::string::npos) {
+      std::filesystem::create_directories(scratch / "layer" / bin);
+      std::filesystem::create_symlink(library, scratch / "layer" / bin / libraryName);
+    }
+    if (text.find("{opencomposite}") != std::string::npos) {
+      std::filesystem::create_directories(scratch / "opencomposite" / bin);
+      const std::filesystem::path copy = scratch / "opencomposite" / bin / libraryName;
+      std::filesystem::copy_file(library, copy);
+      std::ofstream(copy, std::ios::app | std::ios::binary)
+          << std::string(1536 * 1024, '\0') << "OpenComposite";
+    }
+    if (text.find("{ansiroot}") != std::string::npos) {
+      const std::filesystem::path ansiRoot = scratch / "rt 日本" / "root";
+      std::filesystem::create_directories(ansiRoot / bin);
+      std::filesystem::create_symlink(library, ansiRoot / bin / libraryName);
+      std::filesystem::create_directories(ansiRoot / "bin" / "win64");
+      std::ofstream(ansiRoot / "bin" / "win64" / "vrserver.exe").put('\0');
+    }
+  }
+
+  // text with each {name} replaced by its path, {quoted:name} by the path
+  // quoted for the shell; as JSON string contents for a paths file.
   std::string expanded(std::string text, bool json = false) const {
     for (const auto& [name, path] : placeholders_) {
+      text = replaced(text, "{quoted:" + name.substr(1), quoted(path));
       const std::string value = json ? nlohmann::json(path).dump() : path;
       text = replaced(text, name, json ? value.substr(1, value.size() - 2) : value);
     }
@@ -366,36 +809,55 @@ class VrcheckTest : public ToolTest {
   }
 
   // Writes text to file, or what a marker like kHuge stands for.
-  static void writeFile(const std::filesystem::path& file, const std::string& text) {
+  void writeFile(const std::filesystem::path& file, const std::string& text) const {
     std::filesystem::remove_all(file);
+    std::filesystem::create_directories(file.parent_path());
     if (text == kFolder) {
       std::filesystem::create_directory(file);
-    } else if (text == kDevice) {
-      std::filesystem::create_symlink("/dev/null", file);
+    } else if (text == kDevice || text == kZero) {
+      std::filesystem::create_symlink(text == kDevice ? "/dev/null" : "/dev/zero", file);
+    } else if (text == kFifo) {
+      ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
     } else if (text == kHuge) {
       std::ofstream(file).put('{');
       std::filesystem::resize_file(file, 2 * 1024 * 1024);
+    } else if (text == "{a thousand times}") {
+      std::string list = R"({"manifest_paths": ["{manifest}")";
+      for (int i = 0; i < 1000; ++i) list += R"(, "{oldpath}")";
+      std::ofstream(file, std::ios::binary) << expanded(list + "]}", true);
     } else if (text != kMissing) {
       std::ofstream(file, std::ios::binary) << text;
     }
   }
 
+  // A folder name that makes the manifest's folder, as the tool names it,
+  // exactly length bytes long.
+  std::string folderOfLength(const std::filesystem::path& parent, std::size_t length) const {
+    std::string folder;
+    std::size_t have = argument(parent).size();
+    while (have + 1 + 200 < length) {
+      folder += std::string(199, 'w') + "/";
+      have += 200;
+    }
+    return folder + std::string(length - have - 1, 'w');
+  }
+
   // Lays out the row's manifest in its own folder, with the binaries it
   // names by default, and its paths file; returns the argument naming the
   // manifest.
-  std::string layOut(const Situation& situation, int row) {
-    const std::filesystem::path folder =
-        runtime.scratch() / std::to_string(row) / std::filesystem::u8path(situation.folder);
-    std::filesystem::create_directories(folder);
+  std::string layOut() {
+    const Situation& row = situation();
+    const std::filesystem::path parent = runtime.scratch() / "row";
+    const std::string name =
+        row.folderName == "{folder of 1024}" ? folderOfLength(parent, 1024) : row.folderName;
+    const std::filesystem::path folder = parent / std::filesystem::u8path(name);
     std::filesystem::create_directories(folder / "bin");
     for (const char* binary : {"lumora", "lumora.exe", "bin/lumora", "bin/lumora.exe"}) {
       std::ofstream(folder / binary).put('\0');
     }
-    const std::filesystem::path manifest = folder / "lumora.vrmanifest";
-    manifest_ = manifest;
-    writeFile(manifest, situation.manifest == kLocked ? kManifest : situation.manifest);
-    wrapper.clear();
-    if (situation.manifest == kLocked) {
+    manifest_ = folder / "lumora.vrmanifest";
+    writeFile(manifest_, row.manifestText == kLocked ? kManifest : row.manifestText);
+    if (row.manifestText == kLocked) {
       std::filesystem::permissions(folder, std::filesystem::perms::none);
       locked_ = folder;
       placeholders_["{locked}"] = argument(folder);
@@ -403,17 +865,29 @@ class VrcheckTest : public ToolTest {
       if (geteuid() == 0)
         wrapper = {"/usr/bin/setpriv", "--bounding-set=-dac_override,-dac_read_search"};
     }
-    writeFile(runtime.pathRegistry(), expanded(situation.paths, true));
-    environment.clear();
-    for (const auto& [name, value] : situation.environment) environment[name] = expanded(value);
-    return argument(manifest);
+    writeFile(runtime.pathRegistry(), expanded(row.pathsText, true));
+    for (const auto& [name, value] : row.environment) environment[name] = expanded(value);
+    if (!row.workingIn.empty()) {
+      workingFolder = expanded(row.workingIn);
+      std::filesystem::create_directories(workingFolder / ".config/openvr");
+      std::ofstream(workingFolder / ".config/openvr/openvrpaths.vrpath") << expanded(kPaths, true);
+    }
+    return argument(manifest_);
+  }
+
+  void TearDown() override {
+    if (!locked_.empty()) std::filesystem::permissions(locked_, std::filesystem::perms::owner_all);
+    // On Windows the paths file outlives the row, in the Wine prefix.
+    std::filesystem::remove_all(runtime.pathRegistry());
   }
 
   // What earlier runs left in the runtime; path is where the key is
   // registered from.
-  void setStore(Store store, const std::string& path, const std::string& oldPath) const {
+  void setStore(Store store, const std::string& path) const {
     const std::string key = "lumora.corvane";
-    std::string registered = store == Store::Elsewhere ? oldPath : path;
+    std::string registered = store == Store::Elsewhere            ? placeholders_.at("{oldpath}")
+                             : store == Store::ElsewhereOtherName ? placeholders_.at("{otherold}")
+                                                                  : path;
     const char* separator = platform() == Platform::Windows ? "\\" : "/";
     if (store == Store::HereDotted) {
       registered.insert(registered.rfind(separator) + 1, std::string(".") + separator);
@@ -431,6 +905,12 @@ class VrcheckTest : public ToolTest {
     runtime.setRegistry({{"manifests", manifests}, {"autoLaunch", autoLaunch}});
   }
 
+  // The paths file's bytes, if it is a file to read.
+  std::string pathsFileBytes() const {
+    const std::filesystem::path file = runtime.pathRegistry();
+    return std::filesystem::is_regular_file(file) ? readFile(file) : "(not a regular file)";
+  }
+
   // As one argument to paste into cmd, or into a POSIX shell.
   std::string quoted(const std::string& path) const {
     if (platform() == Platform::Windows) return "\"" + path + "\"";
@@ -444,84 +924,178 @@ class VrcheckTest : public ToolTest {
     return relative;
   }
 
+  // The report against the log lines of the same run: the same findings,
+  // in order, with the row's codes; each path a finding names and each
+  // argument of a fix as its text shows them.
+  void expectReportOfLines(const Outcome& outcome, const std::string& argument) const {
+    const nlohmann::json report = nlohmann::json::parse(outcome.standardOutput, nullptr, false);
+    ASSERT_TRUE(report.is_object()) << outcome.standardOutput;
+    EXPECT_EQ(report["version"], 1);
+    EXPECT_EQ(report["manifest"], argument);
+    EXPECT_EQ(report["status"], outcome.exitStatus);
+    const nlohmann::json& findings = report["findings"];
+    ASSERT_EQ(findings.size(), outcome.lines.size()) << outcome.standardOutput;
+    std::vector<std::string> codes;
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+      const nlohmann::json& finding = findings[i];
+      codes.push_back(finding.value("code", ""));
+      std::string level = finding.value("level", "");
+      for (char& c : level) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      const std::string message = finding.value("message", "");
+      EXPECT_EQ("[" + level + "] " + message, outcome.lines[i]);
+      for (const auto& [field, value] : finding.items()) {
+        if (field == "level" || field == "code" || field == "message") continue;
+        if (field == "fix") {
+          for (const nlohmann::json& command : value) expectCommandIn(command, message);
+          continue;
+        }
+        EXPECT_NE(message.find(asLogged(value.get<std::string>())), std::string::npos)
+            << field << "\n"
+            << message;
+      }
+    }
+    std::vector<std::string> expected;
+    for (const Expect& finding : situation().findings) expected.push_back(finding.code);
+    EXPECT_EQ(codes, expected) << "the row's codes";
+    // For the schema's check, after every row has run.
+    const std::filesystem::path reports = VRCHECK_REPORTS_DIR;
+    std::filesystem::create_directories(reports);
+    std::ofstream(reports / (::testing::PrintToString(platform()) + "-" +
+                             testName(situation().what) + ".json"))
+        << outcome.standardOutput;
+  }
+
+  // A fix's arguments as its message shows them: env's assignments, the
+  // program, then each argument quoted for the shell.
+  void expectCommandIn(const nlohmann::json& command, const std::string& message) const {
+    std::size_t program = 0;
+    if (command[0] == "env") {
+      for (program = 1; command[program].get<std::string>().find('=') != std::string::npos;
+           ++program) {
+        const std::string assignment = command[program].get<std::string>();
+        const std::size_t equals = assignment.find('=');
+        const std::string shown =
+            assignment.substr(0, equals + 1) + quoted(assignment.substr(equals + 1));
+        EXPECT_NE(message.find(asLogged(shown)), std::string::npos) << shown << "\n" << message;
+      }
+    }
+    std::string shown = command[program].get<std::string>();
+    for (std::size_t at = program + 1; at < command.size(); ++at) {
+      shown += " " + quoted(command[at].get<std::string>());
+    }
+    EXPECT_NE(message.find(asLogged(shown)), std::string::npos) << shown << "\n" << message;
+  }
+
   std::map<std::string, std::string> placeholders_;
   std::filesystem::path manifest_;  // the row's, laid out
   std::filesystem::path locked_;    // opened again after the row
 };
 
-TEST_P(VrcheckTest, TellsWhatIsNotInPlaceAndChangesNothing) {
-  // An earlier install, in a folder the installer no longer knows.
-  const std::filesystem::path oldFolder = runtime.scratch() / "old";
-  std::filesystem::create_directories(oldFolder);
-  std::ofstream(oldFolder / "lumora.vrmanifest") << kManifest;
-  const std::string oldManifest = argument(oldFolder / "lumora.vrmanifest");
-
-  int row = 0;
-  for (const Situation& situation : kSituations) {
-    ++row;
-    if (situation.only && situation.only != platform()) continue;
-    SCOPED_TRACE(situation.what);
-    const std::string path = layOut(situation, row);
-    setStore(situation.store, path, oldManifest);
-    placeholders_["{manifest}"] = path;
-    if (!situation.appConfig.empty()) {
-      writeFile(runtime.configFolder() / "appconfig.json", expanded(situation.appConfig, true));
-    }
-    runtime.setRunning(situation.running);
-    runtime.setFaults(nlohmann::json::parse(expanded(situation.faults.dump(), true)));
-    runtime.clearJournal();
-    const std::string storeBefore = runtime.registryBytes();
-    const std::string pathsBefore = readFile(runtime.pathRegistry());
-
-    const Outcome outcome = run({situation.relative ? relativeArgument() : path});
-    if (!locked_.empty()) std::filesystem::permissions(locked_, std::filesystem::perms::owner_all);
-    locked_.clear();
-    EXPECT_EQ(outcome.exitStatus, situation.status) << outcome.standardError;
-    EXPECT_EQ(outcome.lines.size(), situation.findings.size()) << outcome.standardError;
-    if (outcome.lines.size() != situation.findings.size()) continue;
-    const bool connected = outcome.standardError.find("VR_Init(") == std::string::npos;
-    for (std::size_t i = 0; i < situation.findings.size(); ++i) {
-      std::string word = replaced(situation.findings[i], "{old}", quoted(oldManifest));
-      word = expanded(replaced(replaced(word, "{oldpath}", oldManifest), "{this}", quoted(path)));
-      EXPECT_NE(outcome.lines[i].find(word), std::string::npos) << word << "\n"
-                                                                << outcome.standardError;
-      if (outcome.lines[i].rfind("[ERROR] ", 0) == 0) continue;
-      const bool inPlace = outcome.lines[i].rfind("[INFO] ", 0) == 0;
-      EXPECT_EQ(inPlace, outcome.lines[i].find(". ") == std::string::npos)
-          << "a WARN says what to do, an INFO does not: " << outcome.lines[i];
-    }
-
-    const Calls calls = runtime.calls();
-    for (const JournalEntry& call : calls) {
-      EXPECT_TRUE(call.call.rfind("Get", 0) == 0 || call.call == "IsApplicationInstalled" ||
-                  call == kBackgroundInit || call == kCleanup)
-          << call.call;
-    }
-    EXPECT_EQ(runtime.running(), situation.running) << "vrcheck never starts the runtime";
-    if (!situation.running && connected) {
-      EXPECT_EQ(calls, Calls{kBackgroundInit});
-    }
-    if (connected && situation.running) {
-      EXPECT_EQ(calls.empty() ? JournalEntry() : calls.back(), kCleanup);
-    }
-    // A folder longer than the first buffer is asked for twice.
-    if (situation.status == 0 && situation.faults.empty() && situation.folder.size() < 1024 &&
-        situation.running) {
-      EXPECT_EQ(calls, kInPlaceCalls) << "only the calls it needs";
-    }
-    EXPECT_EQ(runtime.registryBytes(), storeBefore);
-    EXPECT_EQ(readFile(runtime.pathRegistry()), pathsBefore);
+TEST_P(VrcheckTest, Finds) {
+  const Situation& row = situation();
+  if (row.asRootOnly && geteuid() != 0) GTEST_SKIP() << "shows only when run as root";
+  const std::string path = layOut();
+  placeholders_["{manifest}"] = path;
+  setStore(row.storeKind, path);
+  if (!row.appConfig.empty())
+    writeFile(runtime.configFolder() / "appconfig.json", expanded(row.appConfig, true));
+  if (!row.optionsText.empty()) {
+    writeFile(runtime.configFolder() / "vrappconfig" / "lumora.corvane.vrappconfig",
+              row.optionsText);
   }
+  runtime.setRunning(row.running);
+  runtime.setFaults(nlohmann::json::parse(expanded(row.faultsAsked.dump(), true)));
+  const std::string storeBefore = runtime.registryBytes();
+  const std::string pathsBefore = pathsFileBytes();
+  const std::string argument = row.relative ? relativeArgument() : path;
+
+  runtime.clearJournal();
+  const Outcome report = run({"--json", argument});
+  const Calls calls = runtime.calls();
+  runtime.clearJournal();
+  const Outcome plain = run({argument});
+  EXPECT_EQ(runtime.calls(), calls) << "the same calls with --json and without";
+  EXPECT_EQ(plain.exitStatus, report.exitStatus);
+  EXPECT_EQ(plain.lines, report.lines) << "the same lines with --json and without";
+  EXPECT_EQ(plain.standardOutput, "");
+
+  EXPECT_EQ(report.exitStatus, row.status) << report.standardError;
+  ASSERT_EQ(report.lines.size(), row.findings.size()) << report.standardError;
+  for (std::size_t i = 0; i < row.findings.size(); ++i) {
+    const std::string word = expanded(row.findings[i].word);
+    EXPECT_NE(report.lines[i].find(asLogged(word)), std::string::npos) << word << "\n"
+                                                                       << report.standardError;
+    if (report.lines[i].rfind("[ERROR] ", 0) == 0) continue;
+    const bool inPlace = report.lines[i].rfind("[INFO] ", 0) == 0;
+    EXPECT_EQ(inPlace, report.lines[i].find(". ") == std::string::npos)
+        << "a WARN says what to do, an INFO does not: " << report.lines[i];
+  }
+  expectReportOfLines(report, argument);
+
+  const auto finds = [&](const char* code) {
+    return std::any_of(row.findings.begin(), row.findings.end(),
+                       [&](const Expect& finding) { return std::string(finding.code) == code; });
+  };
+  const bool loaderStarted =
+      !finds("runtime-translation-layer") && !finds("paths-file-not-regular");
+  const bool connected = loaderStarted && !finds("runtime-unreachable");
+  for (const JournalEntry& call : calls) {
+    EXPECT_TRUE(call.call.rfind("Get", 0) == 0 || call.call == "IsApplicationInstalled" ||
+                call == kBackgroundInit || call == kCleanup)
+        << call.call;
+  }
+  EXPECT_EQ(runtime.running(), row.running) << "vrcheck never starts the runtime";
+  if (!loaderStarted) {
+    EXPECT_EQ(calls, Calls{}) << "the loader is never started";
+  } else if (!row.running && connected) {
+    EXPECT_EQ(calls, Calls{kBackgroundInit});
+  } else if (connected) {
+    EXPECT_EQ(calls.empty() ? JournalEntry() : calls.back(), kCleanup);
+  }
+  // A folder longer than the first buffer is asked for twice.
+  if (row.status == 0 && row.faultsAsked.empty() && path.size() < 1024 && row.running) {
+    EXPECT_EQ(calls, kInPlaceCalls) << "only the calls it needs";
+  }
+  for (const char* layer : {"layer", "opencomposite"}) {
+    const std::string journal = readFile(runtime.scratch() / layer / "state" / "journal.log");
+    EXPECT_EQ(journal.find("Init"), std::string::npos) << "a translation layer is never loaded";
+  }
+  EXPECT_EQ(runtime.registryBytes(), storeBefore);
+  EXPECT_EQ(pathsFileBytes(), pathsBefore);
 }
 
-TEST_P(VrcheckTest, WrongArgumentCountPrintsOnlyTheUsage) {
-  const Outcome outcome = run({"/a.vrmanifest", "/b.vrmanifest"});
-  EXPECT_EQ(outcome.exitStatus, 2);
-  EXPECT_EQ(outcome.standardError, "usage: vrcheck <absolute-path-to.vrmanifest>\n");
+std::string rowName(const ::testing::TestParamInfo<Row>& info) {
+  return testName(kSituations[info.param.index].what);
+}
+
+INSTANTIATE_TEST_SUITE_P(Linux, VrcheckTest, ::testing::ValuesIn(rowsFor(Platform::Linux)),
+                         rowName);
+#ifdef VRENLIST_TEST_WINDOWS
+INSTANTIATE_TEST_SUITE_P(Windows, VrcheckTest, ::testing::ValuesIn(rowsFor(Platform::Windows)),
+                         rowName);
+#endif
+
+class VrcheckUsageTest : public ToolTest {
+ protected:
+  VrcheckUsageTest() : ToolTest("vrcheck") {}
+};
+
+TEST_P(VrcheckUsageTest, WrongArgumentsPrintOnlyTheUsage) {
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{},
+                                             {"--json"},
+                                             {"/a.vrmanifest", "/b.vrmanifest"},
+                                             {"--json", "/a", "/b"},
+                                             {"/a.vrmanifest", "--json"}}) {
+    const Outcome outcome = run(arguments);
+    EXPECT_EQ(outcome.exitStatus, 2);
+    EXPECT_EQ(outcome.standardError, "usage: vrcheck [--json] <absolute-path-to.vrmanifest>\n");
+    EXPECT_EQ(outcome.standardOutput, "");
+  }
   EXPECT_EQ(runtime.journal(), Calls{});
 }
 
-VRENLIST_INSTANTIATE_FOR_EVERY_PLATFORM(VrcheckTest);
+VRENLIST_INSTANTIATE_FOR_EVERY_PLATFORM(VrcheckUsageTest);
 
 }  // namespace
 }  // namespace corvane::testing

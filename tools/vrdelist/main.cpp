@@ -14,7 +14,7 @@ using corvane::common::logError;
 using corvane::common::logInfo;
 using namespace corvane::tools;
 
-int unregisterManifest(const char* manifestPath) {
+int unregisterManifest(const char* manifestPath, bool /*option*/) {
   if (!connectAsUtility()) return kRuntimeFailure;
   const RuntimeConnection connection;
 
@@ -48,10 +48,10 @@ int unregisterManifest(const char* manifestPath) {
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
-  return runManifestCommand("vrdelist", argc, argv, unregisterManifest);
+  return runManifestCommand("vrdelist", nullptr, argc, argv, unregisterManifest);
 }
 #else
 int main(int argc, char** argv) {
-  return runManifestCommand("vrdelist", argc, argv, unregisterManifest);
+  return runManifestCommand("vrdelist", nullptr, argc, argv, unregisterManifest);
 }
 #endif

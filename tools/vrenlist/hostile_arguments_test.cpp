@@ -1,5 +1,5 @@
 // Arbitrary bytes as the path: never a crash, and the runtime receives
-// exactly what was given, as does the log line.
+// exactly what was given; the log line carries it too, but as one line.
 #include <random>
 
 #include "tool_test_fixture.h"
@@ -38,14 +38,20 @@ TEST_P(HostileArgumentsTest, RandomBytesReachTheRuntimeUnchanged) {
     ++checked;
   }
 
-  // On the success road the log line carries the path unchanged as well.
+  // On the success road the log line carries the path with its control
+  // characters escaped: a newline in a file name cannot forge a line.
   runtime.setFaults(nlohmann::json::object());
-  const std::string oddName = "odd \x01\x7f\xff\n name.vrmanifest";
+  const std::string oddName = "odd \x01\x7f\xff\n[INFO] Auto-launch enabled.vrmanifest";
   const std::string manifest = runtime.writeManifest(oddName, "lumora.corvane").string();
   const Outcome outcome = run({manifest});
   EXPECT_EQ(outcome.exitStatus, 0);
-  EXPECT_NE(outcome.standardError.find("] [INFO] Registered manifest: " + manifest + "\n"),
-            std::string::npos);
+  const std::string shown = manifest.substr(0, manifest.size() - oddName.size()) +
+                            "odd \\x01\\x7F\xff\\x0A[INFO] Auto-launch enabled.vrmanifest";
+  EXPECT_EQ(outcome.lines,
+            (std::vector<std::string>{"[INFO] Registered manifest: " + shown,
+                                      "[INFO] Auto-launch enabled for app key: lumora.corvane"}))
+      << outcome.standardError;
+  EXPECT_EQ(splitLines(outcome.standardError).size(), 2u);
   EXPECT_EQ(lastRegistration(), addManifest(manifest));
 }
 

@@ -13,7 +13,7 @@ using corvane::common::logError;
 using corvane::common::logInfo;
 using namespace corvane::tools;
 
-int registerManifest(const char* manifestPath) {
+int registerManifest(const char* manifestPath, bool /*option*/) {
   if (!connectAsUtility()) return kRuntimeFailure;
   const RuntimeConnection connection;
 
@@ -43,10 +43,10 @@ int registerManifest(const char* manifestPath) {
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
-  return runManifestCommand("vrenlist", argc, argv, registerManifest);
+  return runManifestCommand("vrenlist", nullptr, argc, argv, registerManifest);
 }
 #else
 int main(int argc, char** argv) {
-  return runManifestCommand("vrenlist", argc, argv, registerManifest);
+  return runManifestCommand("vrenlist", nullptr, argc, argv, registerManifest);
 }
 #endif
