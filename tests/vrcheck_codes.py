@@ -8,6 +8,9 @@ against their schema.
   vrcheck_codes.py --schema S --reports DIR
       every report in DIR (what vrcheck --json wrote for a row of its table)
       is valid against the schema
+  vrcheck_codes.py ... --installer I
+      and the installer script I matches none of vrcheck's messages: it
+      reads the report's fields, which stay when a message is reworded
 """
 import argparse
 import json
@@ -43,6 +46,24 @@ def source_codes(folder):
             continue
         codes.update(CODE_LITERAL.findall(source.read_text(encoding="utf-8")))
     return codes
+
+
+# A message's text: a literal with a word, a space and another word.
+MESSAGE_LITERAL = re.compile(r'"([^"\\]*[A-Za-z]+ [a-z]+[^"\\]*)"')
+
+
+def phrases_in(installer, folder):
+    script = pathlib.Path(installer).read_text(encoding="utf-8")
+    found = set()
+    for source in sorted(pathlib.Path(folder).glob("*.cpp")):
+        if source.name.endswith("_test.cpp"):
+            continue
+        for phrase in MESSAGE_LITERAL.findall(source.read_text(encoding="utf-8")):
+            if len(phrase.strip()) >= 12 and phrase.strip() in script:
+                found.add(phrase.strip())
+    for phrase in sorted(found):
+        print(f"the installer matches vrcheck's text: {phrase!r}")
+    return not found
 
 
 def manual_codes(manual):
@@ -89,6 +110,7 @@ def main():
     parser.add_argument("--sources")
     parser.add_argument("--manual")
     parser.add_argument("--reports")
+    parser.add_argument("--installer")
     options = parser.parse_args()
     schema = json.loads(pathlib.Path(options.schema).read_text(encoding="utf-8"))
     valid = True
@@ -101,6 +123,8 @@ def main():
         if options.manual:
             same = compare("the manual", manual_codes(options.manual), sources) and same
         print(f"{len(sources)} codes")
+        if options.installer:
+            same = phrases_in(options.installer, options.sources) and same
     return 0 if valid and same else 1
 
 

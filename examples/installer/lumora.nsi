@@ -21,7 +21,6 @@ Target amd64-unicode
 !endif
 
 !include LogicLib.nsh
-!include WordFunc.nsh
 
 !define APP_NAME "Lumora"
 !define MANIFEST "lumora.vrmanifest"
@@ -56,8 +55,12 @@ Var status
 Var output
 Var outputEnd
 Var diagnosis  ; vrcheck's lines as UTF-16 (System::Alloc), or 0
+Var report  ; vrcheck's --json report as UTF-16 (System::Alloc), or 0
 Var otherManifest
 Var otherCut  ; 1 when that manifest's path was too long to read whole
+Var problem  ; the first finding of vrcheck's that is not in place
+Var jsonText
+Var jsonWhole
 
 ; Writes a line to the details list and to install.log in the install
 ; folder (this NSIS has no log of its own, and a silent install shows none).
@@ -93,19 +96,17 @@ FunctionEnd
   DetailPrint "$output"
 !macroend
 
-; Runs vrcheck on the installed manifest and keeps its lines in $diagnosis.
-; They are UTF-8, which nsExec would read in the ANSI code page and cut at
-; ${NSIS_MAX_STRLEN} characters, so they go through a file and are decoded
-; here, whole.
-Function RunVrcheck
-  Push $0
+; The UTF-8 file on the stack, decoded, as UTF-16 in memory from
+; System::Alloc (free it with System::Free), left on the stack; 0 if it
+; cannot be opened. nsExec would read a tool's output in the ANSI code page
+; and cut it at ${NSIS_MAX_STRLEN} characters, so the tools write to files.
+Function ReadUtf8File
+  Exch $0
   Push $1
   Push $2
-  System::Free $diagnosis
-  StrCpy $diagnosis 0
-  nsExec::Exec '"$SYSDIR\cmd.exe" /d /c ""$INSTDIR\vrcheck.exe" "$INSTDIR\${MANIFEST}" 2> "$PLUGINSDIR\vrcheck.log""'
-  Pop $0
-  FileOpen $0 "$PLUGINSDIR\vrcheck.log" r
+  Push $3
+  StrCpy $3 0
+  FileOpen $0 $0 r
   ${If} $0 != ""
     System::Call 'kernel32::GetFileSize(p r0, p 0) i .r1'
     IntOp $2 $1 + 1
@@ -116,38 +117,150 @@ Function RunVrcheck
     System::Call 'kernel32::MultiByteToWideChar(i 65001, i 0, p r2, i -1, p 0, i 0) i .r0'
     IntOp $1 $0 * 2
     System::Alloc $1
-    Pop $diagnosis
-    System::Call 'kernel32::MultiByteToWideChar(i 65001, i 0, p r2, i -1, p $diagnosis, i r0)'
+    Pop $3
+    System::Call 'kernel32::MultiByteToWideChar(i 65001, i 0, p r2, i -1, p r3, i r0)'
     System::Free $2
+  ${EndIf}
+  StrCpy $0 $3
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Runs vrcheck on the installed manifest: its lines in $diagnosis, for
+; install.log, and its findings as data in $report.
+Function RunVrcheck
+  Push $0
+  System::Free $diagnosis
+  System::Free $report
+  nsExec::Exec '"$SYSDIR\cmd.exe" /d /c ""$INSTDIR\vrcheck.exe" --json "$INSTDIR\${MANIFEST}" > "$PLUGINSDIR\vrcheck.json" 2> "$PLUGINSDIR\vrcheck.log""'
+  Pop $0
+  Push "$PLUGINSDIR\vrcheck.log"
+  Call ReadUtf8File
+  Pop $diagnosis
+  Push "$PLUGINSDIR\vrcheck.json"
+  Call ReadUtf8File
+  Pop $report
+  Pop $0
+FunctionEnd
+
+; The JSON string that starts at the address on the stack, just after its
+; opening quote, unescaped into $jsonText. $jsonWhole is 1 when it ends
+; within ${NSIS_MAX_STRLEN} characters, else 0: the text was cut.
+Function JsonString
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  System::Call 'kernel32::lstrcpynW(w .r1, p r0, i ${NSIS_MAX_STRLEN})'
+  StrCpy $jsonText ""
+  StrCpy $jsonWhole 0
+  StrCpy $2 0
+  ${Do}
+    StrCpy $3 $1 1 $2
+    ${If} $3 == ""
+      ${Break}
+    ${ElseIf} $3 == '"'
+      StrCpy $jsonWhole 1
+      ${Break}
+    ${ElseIf} $3 == "\"
+      ; What follows a backslash stands for itself: \\ and \" are all that a
+      ; Windows path or a vrcheck message can need.
+      IntOp $2 $2 + 1
+      StrCpy $3 $1 1 $2
+    ${EndIf}
+    StrCpy $jsonText "$jsonText$3"
+    IntOp $2 $2 + 1
+  ${Loop}
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; In $report, the line of the finding whose code is on the stack: its start
+; in $R0 (0 if there is none) and its end in $R1. vrcheck writes each
+; finding on a line of its own.
+Function FindingLine
+  Exch $0
+  StrCpy $R1 0
+  System::Call 'shlwapi::StrStrW(p $report, w `"code":"$0"`) p .R0'
+  ${If} $R0 P<> 0
+    System::Call 'shlwapi::StrChrW(p R0, i 10) p .R1'
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
+; In the line from $R0 to $R1, the JSON string that follows the text on
+; the stack, into $jsonText and $jsonWhole; $jsonWhole is "" when the line
+; has no such text.
+Function StringInLine
+  Exch $0
+  Push $1
+  Push $2
+  StrCpy $jsonWhole ""
+  System::Call 'shlwapi::StrStrW(p R0, w r0) p .r1'
+  ${If} $1 P<> 0
+  ${AndIf} $1 P< $R1
+    StrLen $2 $0
+    IntOp $2 $2 * 2
+    IntPtrOp $1 $1 + $2
+    Push $1
+    Call JsonString
   ${EndIf}
   Pop $2
   Pop $1
   Pop $0
 FunctionEnd
 
-; The manifest that vrcheck says holds the app key from another folder, or
-; "": the path in its line "... Take that registration back with: vrdelist
-; "<path>", ...". A path longer than an NSIS string is never cut short, as
-; vrdelist would act on another path: $otherCut is then 1 instead.
-!define TAKE_BACK 'registration back with: vrdelist "'
+; The manifest whose registration holds the app key instead of this one:
+; the argument of vrcheck's vrdelist fix, in $otherManifest, or "". A path
+; longer than an NSIS string is never cut short, as vrdelist would act on
+; another path: $otherCut is then 1 instead.
 Function FindOtherRegistration
-  Push $0
-  Push $1
   StrCpy $otherManifest ""
   StrCpy $otherCut 0
-  ${If} $diagnosis P<> 0
-    System::Call 'shlwapi::StrStrW(p $diagnosis, w `${TAKE_BACK}`) p .r0'
-    ${If} $0 P<> 0
-      StrLen $1 `${TAKE_BACK}`
-      IntOp $1 $1 * 2
-      IntPtrOp $0 $0 + $1
-      System::Call 'kernel32::lstrcpynW(w .r1, p r0, i ${NSIS_MAX_STRLEN})'
-      ClearErrors
-      ${WordFind} $1 '"' "E+1{" $otherManifest
-      ${If} ${Errors}  ; no closing quote: the copy was cut
-        StrCpy $otherManifest ""
+  ${If} $report P<> 0
+    Push "records-other-manifest"  ; the runtime not running: from its records
+    Call FindingLine
+    ${If} $R0 P= 0
+      Push "registered-other-folder"  ; the runtime running
+      Call FindingLine
+    ${EndIf}
+    ${If} $R0 P<> 0
+      Push '"fix":[["vrdelist","'
+      Call StringInLine
+      ${If} $jsonWhole == 1
+        StrCpy $otherManifest $jsonText
+      ${ElseIf} $jsonWhole == 0
         StrCpy $otherCut 1
       ${EndIf}
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; The message of vrcheck's first finding that is not in place (a warning or
+; an error), in $problem, or "".
+Function FindFirstProblem
+  Push $0
+  Push $1
+  StrCpy $problem ""
+  ${If} $report P<> 0
+    System::Call 'shlwapi::StrStrW(p $report, w `"level":"warn"`) p .r0'
+    System::Call 'shlwapi::StrStrW(p $report, w `"level":"error"`) p .r1'
+    ${If} $1 P<> 0
+      ${If} $0 P= 0
+      ${OrIf} $1 P< $0
+        StrCpy $0 $1  ; the error comes first
+      ${EndIf}
+    ${EndIf}
+    ${If} $0 P<> 0
+      StrCpy $R0 $0
+      System::Call 'shlwapi::StrChrW(p R0, i 10) p .R1'
+      Push '"message":"'
+      Call StringInLine
+      StrCpy $problem $jsonText
     ${EndIf}
   ${EndIf}
   Pop $1
@@ -211,8 +324,8 @@ Section "Lumora"
 
   ; A registration from a folder this installer does not remember (its
   ; settings are gone, or the app was moved by hand) would keep the key and
-  ; refuse this one. vrcheck names its manifest (exactly, from the runtime's
-  ; records, when the runtime is not running); take that one back too.
+  ; refuse this one. vrcheck names its manifest exactly, from the runtime's
+  ; records; take that one back too.
   Call RunVrcheck
   Call FindOtherRegistration
   ${If} $otherManifest != ""
@@ -229,9 +342,13 @@ Section "Lumora"
   ${ElseIf} $status == 1
     ; No runtime, or it refused: the app works all the same, and running
     ; the installer again once the runtime is there registers it. What
-    ; vrcheck says goes into install.log, for a support request.
+    ; vrcheck finds now says why, to the user, and goes into install.log
+    ; whole, for a support request.
     !insertmacro Log "Warning: ${APP_NAME} is not registered with the OpenVR runtime: $output"
     Call RunVrcheck
+    Call FindFirstProblem
+    !insertmacro Log "Why: $problem"
+    MessageBox MB_ICONEXCLAMATION "${APP_NAME} is installed, but it will not start with the OpenVR runtime: $problem$\r$\n$\r$\nDetails are in $INSTDIR\install.log." /SD IDOK
     Call AppendDiagnosisToLog
   ${Else}
     ; Not a runtime's answer (a wrong command line, or the tool did not
@@ -242,7 +359,7 @@ Section "Lumora"
     Abort
   ${EndIf}
   System::Free $diagnosis
-  StrCpy $diagnosis 0
+  System::Free $report
 
   WriteUninstaller "$INSTDIR\uninstall.exe"
   WriteRegStr HKCU "${SETTINGS_KEY}" "InstallDir" "$INSTDIR"

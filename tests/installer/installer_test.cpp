@@ -183,6 +183,21 @@ TEST_P(InstallerTest, NeverTakesBackAPathItHadToCut) {
   uninstall(defaultFolder());
 }
 
+// What vrcheck finds once registering has failed, not before: the runtime
+// refused, after starting for the attempt.
+TEST_P(InstallerTest, ARefusedRegistrationLogsWhatStandsAfterIt) {
+  runtime.setFaults({{"addApplicationManifestError", 105}});
+  ASSERT_EQ(install(), 0);
+  const std::string log = readFile(defaultFolder() / "install.log");
+  EXPECT_NE(log.find(utf16le("AddApplicationManifest failed: VRApplicationError_IPCFailed")),
+            std::string::npos);
+  EXPECT_NE(log.find(utf16le("[WARN] App key not registered with the runtime: lumora.corvane")),
+            std::string::npos);
+  EXPECT_EQ(log.find(utf16le("Runtime not running")), std::string::npos);
+  runtime.setFaults(nlohmann::json::object());
+  uninstall(defaultFolder());
+}
+
 TEST_P(InstallerTest, WithoutARuntimeTheInstallFinishesWithAWarning) {
   runtime.unregister();
   ASSERT_EQ(install(), 0);
@@ -203,6 +218,8 @@ TEST_P(InstallerTest, WithoutARuntimeTheInstallFinishesWithAWarning) {
                              "located (110)\r\n"),
                      log.find(diagnosis)),
             std::string::npos);
+  // The first finding not in place says why, in the log as in the message box.
+  EXPECT_NE(log.find(utf16le("Why: Binary not found: C:\\users\\")), std::string::npos);
 
   uninstall(defaultFolder());
   EXPECT_FALSE(std::filesystem::exists(defaultFolder()));
