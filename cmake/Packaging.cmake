@@ -28,6 +28,8 @@ if(WIN32)
   configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/README.txt ${_docs}/README.txt @ONLY)
   install(FILES ${_docs}/README.txt DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+  # What vrcheck --json writes, for the programs that read it.
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/vrcheck.schema.json DESTINATION .)
   # The man pages as plain text, made on the (Unix) build machine.
   find_program(GROFF groff NO_CMAKE_FIND_ROOT_PATH)
   if(GROFF AND CMAKE_HOST_UNIX)
@@ -68,7 +70,7 @@ else()
   install(FILES ${_docs}/vrenlist.1.gz ${_docs}/vrdelist.1.gz ${_docs}/vrcheck.1.gz
     DESTINATION share/man/man1)
   install(FILES ${_docs}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/debian/copyright
-    DESTINATION share/doc/vrenlist)
+    ${PROJECT_SOURCE_DIR}/docs/vrcheck.schema.json DESTINATION share/doc/vrenlist)
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace corvane::common {
 namespace {
 
@@ -29,6 +31,59 @@ TEST(Utf16Test, InvalidUtf8IsShownAsReplacementCharacters) {
                           "b"),
             L"a\xfffd"
             L"b");
+}
+
+// The command line's conversion with text no one would type: every kind of
+// UTF-16 unit, surrogates paired and not, at random. MinGW has neither
+// libFuzzer nor AddressSanitizer, so this stands in for a fuzz target.
+TEST(Utf16Test, RandomTextConvertsOnlyWhenItHasAUtf8Form) {
+  std::mt19937 random(20261209);
+  std::uniform_int_distribution<int> kind(0, 5);
+  std::uniform_int_distribution<int> length(0, 40);
+  for (int round = 0; round < 20000; ++round) {
+    std::wstring text;
+    for (int i = length(random); i > 0; --i) {
+      switch (kind(random)) {
+        case 0:
+          text += static_cast<wchar_t>(std::uniform_int_distribution<int>(0, 0x7f)(random));
+          break;
+        case 1:
+          text += static_cast<wchar_t>(std::uniform_int_distribution<int>(0x80, 0xd7ff)(random));
+          break;
+        case 2:
+          text += static_cast<wchar_t>(std::uniform_int_distribution<int>(0xe000, 0xffff)(random));
+          break;
+        case 3:
+          text += static_cast<wchar_t>(std::uniform_int_distribution<int>(0xd800, 0xdbff)(random));
+          break;
+        case 4:
+          text += static_cast<wchar_t>(std::uniform_int_distribution<int>(0xdc00, 0xdfff)(random));
+          break;
+        default: text += L"\xd83c\xdfae"; break;  // a pair
+      }
+    }
+    // What a correct conversion makes of it: each lone surrogate is U+FFFD.
+    std::wstring shown;
+    bool lone = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const bool high = text[i] >= 0xd800 && text[i] <= 0xdbff;
+      const bool low = text[i] >= 0xdc00 && text[i] <= 0xdfff;
+      if (high && i + 1 < text.size() && text[i + 1] >= 0xdc00 && text[i + 1] <= 0xdfff) {
+        shown += text.substr(i++, 2);
+      } else if (high || low) {
+        shown += L'\xfffd';
+        lone = true;
+      } else {
+        shown += text[i];
+      }
+    }
+    const std::optional<std::string> utf8 = utf8FromUtf16(text);
+    ASSERT_EQ(utf8.has_value(), !lone) << round;
+    if (utf8) {
+      ASSERT_EQ(utf16FromUtf8(*utf8), text) << round;
+    }
+    ASSERT_EQ(utf16FromUtf8(displayableUtf8(text)), shown) << round;
+  }
 }
 
 }  // namespace

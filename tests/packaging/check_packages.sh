@@ -18,7 +18,7 @@ done
 for file in ./usr/bin/vrenlist ./usr/bin/vrdelist ./usr/bin/vrcheck \
   ./usr/share/man/man1/vrenlist.1.gz ./usr/share/man/man1/vrdelist.1.gz \
   ./usr/share/man/man1/vrcheck.1.gz ./usr/share/doc/vrenlist/copyright \
-  ./usr/share/doc/vrenlist/changelog.gz; do
+  ./usr/share/doc/vrenlist/changelog.gz ./usr/share/doc/vrenlist/vrcheck.schema.json; do
   check "holds $file" has_line "^${file//./\\.}$" "$work/files"
 done
 check "lintian: no errors or warnings" lintian --fail-on error,warning "$deb"
@@ -51,7 +51,7 @@ check "... and the removal" has_line '^RemoveApplicationManifest ' "$runtime/roo
 echo "--- $zip"
 unzip -Z1 "$zip" >"$work/zip-files"
 for file in vrenlist.exe vrdelist.exe vrcheck.exe README.txt LICENSE.txt vrenlist.txt \
-  vrdelist.txt vrcheck.txt \
+  vrdelist.txt vrcheck.txt vrcheck.schema.json \
   examples/installer/lumora.nsi examples/lumora.vrmanifest; do
   check "holds $file" has_line "^$zip_top/$file$" "$work/zip-files"
 done

@@ -1,6 +1,8 @@
 // The tool as a user meets it: a process, its standard error and its exit
 // status, on every road the runtime's answers can send it down, for the
 // Linux build and for the Windows build under Wine.
+#include <sys/stat.h>
+
 #include <chrono>
 #include <fstream>
 
@@ -141,6 +143,32 @@ TEST_P(VrenlistTest, StartingTheRuntimeDropsWhatItCannotRead) {
   ASSERT_EQ(run({manifest("new.vrmanifest", "new.app")}).exitStatus, 1);  // no lumora.corvane
   EXPECT_EQ(runtime.registry()["manifests"],
             nlohmann::json({{argument(runtime.scratch() / "new.vrmanifest"), {"new.app"}}}));
+}
+
+// Records no runtime can read are reset when it starts, however hostile:
+// it neither crashes on nesting nor waits for ever on a pipe or a device.
+TEST_P(VrenlistTest, StartingTheRuntimeSurvivesHostileRecords) {
+  const std::string path = manifest("app.vrmanifest");
+  const std::filesystem::path list = runtime.configFolder() / "appconfig.json";
+  const std::filesystem::path options =
+      runtime.configFolder() / "vrappconfig" / "lumora.corvane.vrappconfig";
+  const std::string deep = std::string(400000, '[') + std::string(400000, ']');
+  for (const std::string& hostile : {std::string("deep"), std::string("pipe"), std::string("zero")}) {
+    SCOPED_TRACE(hostile);
+    runtime.setRunning(false);
+    runtime.setRegistry(nlohmann::json::object());
+    for (const std::filesystem::path& file : {list, options}) {
+      std::filesystem::remove(file);
+      if (hostile == "deep") std::ofstream(file) << deep;
+      if (hostile == "pipe") {
+        ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+      }
+      if (hostile == "zero") std::filesystem::create_symlink("/dev/zero", file);
+    }
+    EXPECT_EQ(run({path}).exitStatus, 0);
+    EXPECT_EQ(runtime.registry()["manifests"], nlohmann::json({{path, {"lumora.corvane"}}}));
+    EXPECT_EQ(runtime.registry()["autoLaunch"]["lumora.corvane"], true);
+  }
 }
 
 // One manifest per app key: a registration left in another folder wins.
