@@ -6,20 +6,12 @@
 #include <utility>
 #include <vector>
 
+#include "recording_logger.h"
+
 namespace corvane::common {
 namespace {
 
-class RecordingLogger : public ILogger {
- public:
-  void log(LogLevel level, std::string_view message) override {
-    entries.emplace_back(level, std::string(message));
-  }
-  void setLevel(LogLevel level) override { threshold = level; }
-  LogLevel getLevel() const override { return threshold; }
-
-  std::vector<std::pair<LogLevel, std::string>> entries;
-  LogLevel threshold = LogLevel::Info;
-};
+using testing::RecordingLogger;
 
 // Each test installs its own recorder and puts the start-up logger back.
 class ProcessLoggerTest : public ::testing::Test {

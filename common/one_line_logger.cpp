@@ -38,31 +38,41 @@ void appendEscaped(std::string& out, std::string_view control) {
           kHex[codePoint & 0xF]};
 }
 
+// Where the first control character at or after `from` starts, or npos.
+// Most bytes are none of the four a control character can start with.
+std::size_t nextControl(std::string_view text, std::size_t from) {
+  for (std::size_t at = from; at < text.size(); ++at) {
+    const auto byte = static_cast<std::uint8_t>(text[at]);
+    if ((byte < 0x20 || byte == 0x7F || byte == 0xC2 || byte == 0xE2) && controlLength(text, at)) {
+      return at;
+    }
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 std::string escapeControlCharacters(std::string_view text) {
   std::string escaped;
   escaped.reserve(text.size());
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t length = controlLength(text, at);
-    if (length == 0) {
-      escaped += text[at++];
-      continue;
-    }
-    appendEscaped(escaped, text.substr(at, length));
-    at += length;
+  std::size_t at = 0;
+  for (std::size_t control = nextControl(text, 0); control != std::string_view::npos;
+       control = nextControl(text, at)) {
+    escaped.append(text, at, control - at);
+    const std::size_t length = controlLength(text, control);
+    appendEscaped(escaped, text.substr(control, length));
+    at = control + length;
   }
+  escaped.append(text, at, std::string_view::npos);
   return escaped;
 }
 
 void OneLineLogger::log(LogLevel level, std::string_view message) {
-  for (std::size_t at = 0; at < message.size(); ++at) {
-    if (controlLength(message, at) != 0) {
-      next_->log(level, escapeControlCharacters(message));
-      return;
-    }
+  if (nextControl(message, 0) == std::string_view::npos) {
+    next_->log(level, message);  // the common case: nothing to copy
+  } else {
+    next_->log(level, escapeControlCharacters(message));
   }
-  next_->log(level, message);  // the common case: nothing to copy
 }
 
 }  // namespace corvane::common

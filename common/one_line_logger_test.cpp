@@ -4,22 +4,13 @@
 
 #include <string>
 #include <utility>
-#include <vector>
+
+#include "recording_logger.h"
 
 namespace corvane::common {
 namespace {
 
-class RecordingLogger : public ILogger {
- public:
-  void log(LogLevel level, std::string_view message) override {
-    entries.emplace_back(level, std::string(message));
-  }
-  void setLevel(LogLevel level) override { threshold = level; }
-  LogLevel getLevel() const override { return threshold; }
-
-  std::vector<std::pair<LogLevel, std::string>> entries;
-  LogLevel threshold = LogLevel::Info;
-};
+using testing::RecordingLogger;
 
 TEST(EscapeControlCharactersTest, EscapesEveryLineBreakAndTerminalControl) {
   EXPECT_EQ(escapeControlCharacters(std::string("a\nb\r\n\t\x1B[31m\x7F\0z", 14)),

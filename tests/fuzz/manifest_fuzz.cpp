@@ -2,6 +2,7 @@
 #include "findings.h"
 #include "fuzz_support.h"
 #include "manifest_file.h"
+#include "report.h"
 
 using namespace corvane;
 
@@ -11,5 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::filesystem::path file = fuzzing::writeInput("app/lumora.vrmanifest", data, size);
   vrcheck::Findings findings(/*keep=*/true);
   vrcheck::checkManifestFile(file, file.string(), findings);
+  vrcheck::report("/opt/app.vrmanifest", 3, findings.kept());  // the findings as data too
   return 0;
 }

@@ -5,6 +5,7 @@
 #include "connection.h"
 #include "findings.h"
 #include "fuzz_support.h"
+#include "report.h"
 
 using namespace corvane;
 
@@ -26,5 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vrcheck::Findings findings(/*keep=*/true);
   const vrcheck::ConnectionFacts facts = vrcheck::checkConnection("/opt/app.vrmanifest", findings);
   if (!facts.inPlace) vrcheck::explainMissingApplications(facts, findings);
+  vrcheck::report("/opt/app.vrmanifest", 3, findings.kept());  // the findings as data too
   return 0;
 }

@@ -1,30 +1,112 @@
 #include "report.h"
 
-#include <nlohmann/json.hpp>
+#include <cstdint>
 
 namespace corvane::vrcheck {
 namespace {
 
-using nlohmann::ordered_json;
-
 constexpr const char* kLevelName[] = {"info", "warn", "error"};
 
-std::string dumped(const ordered_json& value) {
-  return value.dump(-1, ' ', /*ensure_ascii=*/false, ordered_json::error_handler_t::replace);
+// The length of the well-formed UTF-8 sequence at text[at] (RFC 3629), or
+// 0 if there is none.
+std::size_t sequenceLength(std::string_view text, std::size_t at) {
+  const auto byte = [&](std::size_t i) -> unsigned {
+    return at + i < text.size() ? static_cast<std::uint8_t>(text[at + i]) : 0;
+  };
+  const auto continuation = [&](std::size_t i, unsigned low = 0x80, unsigned high = 0xBF) {
+    return byte(i) >= low && byte(i) <= high;
+  };
+  const unsigned lead = byte(0);
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return continuation(1) ? 2 : 0;
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    const bool second = lead == 0xE0   ? continuation(1, 0xA0)
+                        : lead == 0xED ? continuation(1, 0x80, 0x9F)
+                                       : continuation(1);
+    return second && continuation(2) ? 3 : 0;
+  }
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    const bool second = lead == 0xF0   ? continuation(1, 0x90)
+                        : lead == 0xF4 ? continuation(1, 0x80, 0x8F)
+                                       : continuation(1);
+    return second && continuation(2) && continuation(3) ? 4 : 0;
+  }
+  return 0;
+}
+
+// text as a JSON string. Written by hand rather than through a JSON
+// library's document, which costs a report of eight findings more than all
+// the rest of vrcheck's own work.
+void appendString(std::string& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out += '"';
+  for (std::size_t at = 0; at < text.size();) {
+    // Most of it is printable ASCII, taken as it is.
+    std::size_t plain = at;
+    while (plain < text.size() && text[plain] >= 0x20 && text[plain] != '"' &&
+           text[plain] != '\\') {
+      ++plain;
+    }
+    out.append(text, at, plain - at);
+    at = plain;
+    if (at == text.size()) break;
+    const char c = text[at];
+    const std::size_t length = sequenceLength(text, at);
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";  // U+FFFD for a byte that is not UTF-8
+      ++at;
+    } else if (c == '"' || c == '\\') {
+      out += {'\\', c};
+      ++at;
+    } else if (static_cast<std::uint8_t>(c) < 0x20) {
+      out += {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
+      ++at;
+    } else {
+      out.append(text, at, length);
+      at += length;
+    }
+  }
+  out += '"';
+}
+
+void appendFinding(std::string& out, const Finding& finding) {
+  out += R"({"level":")";
+  out += kLevelName[static_cast<int>(finding.level)];
+  out += R"(","code":")";
+  out += finding.code;
+  out += R"(","message":)";
+  appendString(out, finding.message);
+  for (const auto& [field, path] : finding.paths) {
+    out += ",\"";
+    out += field;
+    out += "\":";
+    appendString(out, path);
+  }
+  if (finding.fix.empty()) {
+    out += '}';
+    return;
+  }
+  out += R"(,"fix":[)";
+  for (const std::vector<std::string>& command : finding.fix) {
+    out += &command == &finding.fix.front() ? "[" : ",[";
+    for (const std::string& argument : command) {
+      if (&argument != &command.front()) out += ',';
+      appendString(out, argument);
+    }
+    out += ']';
+  }
+  out += "]}";
 }
 
 }  // namespace
 
 std::string report(const std::string& manifest, int status, const std::vector<Finding>& findings) {
-  std::string text = R"({"version":1,"manifest":)" + dumped(manifest) + R"(,"status":)" +
-                     std::to_string(status) + R"(,"findings":[)";
+  std::string text = R"({"version":1,"manifest":)";
+  appendString(text, manifest);
+  text += R"(,"status":)" + std::to_string(status) + R"(,"findings":[)";
   for (const Finding& finding : findings) {
-    ordered_json entry = {{"level", kLevelName[static_cast<int>(finding.level)]},
-                          {"code", finding.code},
-                          {"message", finding.message}};
-    for (const auto& [field, path] : finding.paths) entry[field] = path;
-    if (!finding.fix.empty()) entry["fix"] = finding.fix;
-    text += (&finding == &findings.front() ? "\n" : ",\n") + dumped(entry);
+    text += &finding == &findings.front() ? "\n" : ",\n";
+    appendFinding(text, finding);
   }
   return text + "\n]}\n";
 }

@@ -11,8 +11,8 @@ namespace corvane::vrcheck {
 
 // {"version": 1, "manifest": ..., "status": ..., "findings": [...]}, each
 // finding on a line of its own, so that a reader without a JSON parser
-// (an installer's script) can take one finding's line at a time. Text
-// that is not UTF-8 is written with U+FFFD in its place.
+// (an installer's script) can take one finding's line at a time. A byte
+// that is not UTF-8 is written as U+FFFD.
 std::string report(const std::string& manifest, int status, const std::vector<Finding>& findings);
 
 }  // namespace corvane::vrcheck

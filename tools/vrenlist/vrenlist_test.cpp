@@ -115,13 +115,16 @@ TEST_P(VrenlistTest, RefusedAutoLaunchKeepsTheRegistration) {
 // never lists its app, so switching auto-launch on fails.
 TEST_P(VrenlistTest, AnAppUnderUsrIsNeverListed) {
   if (platform() != Platform::Linux) GTEST_SKIP() << "a Linux runtime's rule";
-  const std::filesystem::path file = runtime.scratch() / "usr.vrmanifest";
-  std::ofstream(file) << R"({"applications": [{"app_key": "lumora.corvane", )"
-                      << R"("binary_path_linux": "/usr/bin/lumora"}]})";
-  const Outcome outcome = run({argument(file)});
-  EXPECT_EQ(outcome.exitStatus, 1);
-  EXPECT_EQ(outcome.lines.back(),
-            "[ERROR] SetApplicationAutoLaunch failed: VRApplicationError_UnknownApplication");
+  // However it is spelt.
+  for (const char* binary : {"/usr/bin/lumora", "/opt/../usr/bin/lumora"}) {
+    const std::filesystem::path file = runtime.scratch() / "usr.vrmanifest";
+    std::ofstream(file) << R"({"applications": [{"app_key": "lumora.corvane", )"
+                        << R"("binary_path_linux": ")" << binary << R"("}]})";
+    const Outcome outcome = run({argument(file)});
+    EXPECT_EQ(outcome.exitStatus, 1) << binary;
+    EXPECT_EQ(outcome.lines.back(),
+              "[ERROR] SetApplicationAutoLaunch failed: VRApplicationError_UnknownApplication");
+  }
 }
 
 // A utility connection starts the runtime, which loads its records: a listed
@@ -143,6 +146,34 @@ TEST_P(VrenlistTest, StartingTheRuntimeDropsWhatItCannotRead) {
   ASSERT_EQ(run({manifest("new.vrmanifest", "new.app")}).exitStatus, 1);  // no lumora.corvane
   EXPECT_EQ(runtime.registry()["manifests"],
             nlohmann::json({{argument(runtime.scratch() / "new.vrmanifest"), {"new.app"}}}));
+
+  // A connection that changes nothing itself starts it all the same: a gone
+  // manifest is dropped, and a list it cannot parse is written anew.
+  const std::string gone = nlohmann::json(argument(runtime.scratch() / "gone")).dump();
+  for (const std::string& text :
+       {R"({"manifest_paths": [)" + gone + "]}", std::string(R"({"manifest_paths": [],})")}) {
+    runtime.setRunning(false);
+    std::ofstream(list, std::ios::binary | std::ios::trunc) << text;
+    ASSERT_EQ(runTool("vrdelist", {argument(runtime.scratch() / "other.vrmanifest")}).exitStatus,
+              0);
+    EXPECT_TRUE(runtime.running());
+    EXPECT_EQ(nlohmann::json::parse(readFile(list), nullptr, false),
+              nlohmann::json({{"manifest_paths", nlohmann::json::array()}}))
+        << text;
+  }
+}
+
+// An app's options keep what the runtime keeps besides the flag.
+TEST_P(VrenlistTest, SwitchingAutoLaunchKeepsTheLastLaunchTime) {
+  const std::string path = manifest("app.vrmanifest");
+  const std::filesystem::path options =
+      runtime.configFolder() / "vrappconfig" / "lumora.corvane.vrappconfig";
+  runtime.setRegistry(
+      {{"manifests", {{path, {"lumora.corvane"}}}}, {"autoLaunch", {{"lumora.corvane", false}}}});
+  std::ofstream(options) << R"({"autolaunch": false, "last_launch_time": "1700000000"})";
+  ASSERT_EQ(run({path}).exitStatus, 0);
+  EXPECT_EQ(nlohmann::json::parse(readFile(options)),
+            nlohmann::json({{"autolaunch", true}, {"last_launch_time", "1700000000"}}));
 }
 
 // Records no runtime can read are reset when it starts, however hostile:
@@ -153,7 +184,8 @@ TEST_P(VrenlistTest, StartingTheRuntimeSurvivesHostileRecords) {
   const std::filesystem::path options =
       runtime.configFolder() / "vrappconfig" / "lumora.corvane.vrappconfig";
   const std::string deep = std::string(400000, '[') + std::string(400000, ']');
-  for (const std::string& hostile : {std::string("deep"), std::string("pipe"), std::string("zero")}) {
+  for (const std::string& hostile :
+       {std::string("deep"), std::string("pipe"), std::string("zero")}) {
     SCOPED_TRACE(hostile);
     runtime.setRunning(false);
     runtime.setRegistry(nlohmann::json::object());
