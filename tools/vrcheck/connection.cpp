@@ -202,15 +202,18 @@ Holds holds(const std::string& candidate) {
 }
 
 // The listed folders besides the one in use, each with what it holds.
-std::string otherEntries(const ConnectionFacts& facts) {
+PathList otherEntries(const ConnectionFacts& facts) {
   static constexpr const char* kHolds[] = {" (no runtime there)", " (a runtime folder)",
                                            " (a translation layer)"};
-  std::string others;
+  PathList others{"other_runtime_folders", {}, ""};
   for (const std::string& listed : facts.listed) {
     if (listed == facts.runtime) continue;
-    others += (others.empty() ? "" : ", ") + listed + kHolds[static_cast<int>(holds(listed))];
+    others.values.push_back(listed);
+    others.shown +=
+        (others.shown.empty() ? "" : ", ") + listed + kHolds[static_cast<int>(holds(listed))];
   }
-  return others.empty() ? "none" : others;
+  if (others.shown.empty()) others.shown = "none";
+  return others;
 }
 
 // The client library names OpenComposite somewhere inside, as its builds
@@ -425,7 +428,7 @@ void explainRefusal(const ConnectionFacts& facts, Findings& findings) {
 
 void explainMissingApplications(const ConnectionFacts& facts, Findings& findings) {
   const std::string then = ". Put the runtime that does first in ";
-  const std::string others = otherEntries(facts);
+  const PathList others = otherEntries(facts);
   const std::string rewrite = ", or start it once, which rewrites the file.";
   const char* keepsNone = " does not keep applications; other listed runtime folders: ";
   if (facts.runtime.empty() || facts.pathsFile.empty()) {

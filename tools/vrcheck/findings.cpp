@@ -21,6 +21,11 @@ void Findings::append(std::ostringstream& text, Finding& finding, const Path& pa
   if (keep_) finding.paths.emplace_back(path.field, path.value);
 }
 
+void Findings::append(std::ostringstream& text, Finding& finding, const PathList& paths) const {
+  text << paths.shown;
+  if (keep_) finding.pathLists.emplace_back(paths.field, paths.values);
+}
+
 void Findings::append(std::ostringstream& text, Finding& finding, const Command& command) const {
   const std::vector<std::string>& arguments = command.arguments;
   std::size_t at = 0;

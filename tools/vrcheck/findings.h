@@ -21,6 +21,13 @@ struct Path {
   std::string value;
 };
 
+// Paths a finding names in one stretch of text, kept as one field: a list.
+struct PathList {
+  const char* field;
+  std::vector<std::string> values;
+  std::string shown;  // how the text names them
+};
+
 // A command that fixes what a finding says: written into its text as the
 // platform's shell takes it, and kept as an argument list. A leading "env"
 // and NAME=value arguments are written as the shell's assignments.
@@ -38,6 +45,7 @@ struct Finding {
   const char* code = "";
   std::string message;  // the text of its log line, after the level
   std::vector<std::pair<const char*, std::string>> paths;
+  std::vector<std::pair<const char*, std::vector<std::string>>> pathLists;
   std::vector<std::vector<std::string>> fix;
 };
 
@@ -81,6 +89,7 @@ class Findings {
     text << part;
   }
   void append(std::ostringstream& text, Finding& finding, const Path& path) const;
+  void append(std::ostringstream& text, Finding& finding, const PathList& paths) const;
   void append(std::ostringstream& text, Finding& finding, const Command& command) const;
   // Logs the finding, and keeps it if asked to.
   void record(Finding finding);

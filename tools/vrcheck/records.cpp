@@ -181,9 +181,10 @@ void checkRecords(const std::filesystem::path& config, const std::filesystem::pa
     for (const std::string& path : *listed) {
       if (!seen.insert(path).second) continue;
       if (samePath(std::filesystem::u8path(path), manifest)) {
-        if (!here)
+        if (!here) {
           findings.inPlace("records-listed",
                            "Listed in the runtime's records: ", Path{"manifest", path});
+        }
         here = true;
         if (holder == nullptr) holder = &path;
         continue;

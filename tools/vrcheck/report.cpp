@@ -82,6 +82,16 @@ void appendFinding(std::string& out, const Finding& finding) {
     out += "\":";
     appendString(out, path);
   }
+  for (const auto& [field, paths] : finding.pathLists) {
+    out += ",\"";
+    out += field;
+    out += "\":[";
+    for (const std::string& path : paths) {
+      if (&path != &paths.front()) out += ',';
+      appendString(out, path);
+    }
+    out += ']';
+  }
   if (finding.fix.empty()) {
     out += '}';
     return;

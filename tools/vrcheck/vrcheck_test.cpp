@@ -949,11 +949,15 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
           for (const nlohmann::json& command : value) expectCommandIn(command, message);
           continue;
         }
-        EXPECT_NE(message.find(asLogged(value.get<std::string>())), std::string::npos)
-            << field << "\n"
-            << message;
+        for (const nlohmann::json& path :
+             value.is_array() ? value : nlohmann::json::array({value})) {
+          EXPECT_NE(message.find(asLogged(path.get<std::string>())), std::string::npos)
+              << field << "\n"
+              << message;
+        }
       }
     }
+    for (std::size_t i = 0; i < findings.size(); ++i) expectPathsAsFields(findings[i]);
     std::vector<std::string> expected;
     for (const Expect& finding : situation().findings) expected.push_back(finding.code);
     EXPECT_EQ(codes, expected) << "the row's codes";
@@ -963,6 +967,29 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
     std::ofstream(reports / (::testing::PrintToString(platform()) + "-" +
                              testName(situation().what) + ".json"))
         << outcome.standardOutput;
+  }
+
+  // Each folder or file of the row's that a finding's message names is a
+  // field of its own, or an argument of its fix.
+  void expectPathsAsFields(const nlohmann::json& finding) const {
+    const std::string message = finding.value("message", "");
+    for (const auto& [name, path] : placeholders_) {
+      if (name == "{home}" || name == "{user}" || name == "{roothint}" || path.size() < 8 ||
+          message.find(asLogged(path)) == std::string::npos) {
+        continue;
+      }
+      bool field = false;
+      for (const auto& [key, value] : finding.items()) {
+        if (key == "message" || key == "level" || key == "code") continue;
+        // A list (the fix, other runtime folders) as its JSON text.
+        const std::string quoted = nlohmann::json(path).dump();
+        field =
+            field || (value.is_string() ? value.get<std::string>().find(path)
+                                        : value.dump().find(quoted.substr(1, quoted.size() - 2))) !=
+                         std::string::npos;
+      }
+      EXPECT_TRUE(field) << name << " is named, but is no field: " << message;
+    }
   }
 
   // A fix's arguments as its message shows them: env's assignments, the
