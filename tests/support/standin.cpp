@@ -126,8 +126,9 @@ std::vector<standin::JournalEntry> StandinRuntime::calls() const {
 
 nlohmann::json StandinRuntime::registry() const {
   nlohmann::json manifests = nlohmann::json::object();
-  const nlohmann::json appConfig =
-      nlohmann::json::parse(readFile(configFolder() / "appconfig.json"), nullptr, false);
+  const std::filesystem::path list = configFolder() / "appconfig.json";
+  const nlohmann::json appConfig = nlohmann::json::parse(
+      std::filesystem::is_regular_file(list) ? readFile(list) : "", nullptr, false);
   const nlohmann::json paths = appConfig.is_object()
                                    ? appConfig.value("manifest_paths", nlohmann::json::array())
                                    : nlohmann::json::array();
@@ -146,7 +147,8 @@ nlohmann::json StandinRuntime::registry() const {
   std::error_code ignored;
   for (const auto& entry :
        std::filesystem::directory_iterator(configFolder() / "vrappconfig", ignored)) {
-    const nlohmann::json options = nlohmann::json::parse(readFile(entry.path()), nullptr, false);
+    const nlohmann::json options = nlohmann::json::parse(
+        entry.is_regular_file() ? readFile(entry.path()) : "", nullptr, false);
     autoLaunch[entry.path().stem().string()] = options.is_object() && options["autolaunch"] == true;
   }
   return {{"manifests", manifests}, {"autoLaunch", autoLaunch}};

@@ -187,6 +187,8 @@ TEST_P(VrenlistTest, StartingTheRuntimeSurvivesHostileRecords) {
   for (const std::string& hostile :
        {std::string("deep"), std::string("pipe"), std::string("zero")}) {
     SCOPED_TRACE(hostile);
+    // Wine shows no Windows program a pipe or a device.
+    if (hostile != "deep" && platform() == Platform::Windows) continue;
     runtime.setRunning(false);
     runtime.setRegistry(nlohmann::json::object());
     for (const std::filesystem::path& file : {list, options}) {
