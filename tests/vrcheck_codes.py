@@ -5,6 +5,8 @@ against their schema.
   vrcheck_codes.py --schema S --sources DIR --manual M
       the codes the sources can give, the manual's and the schema's are one
       set; the schema gives each code one level
+  vrcheck_codes.py ... --rows T
+      and every code is expected by some row of vrcheck's table, in T
   vrcheck_codes.py --schema S --reports DIR
       every report in DIR (what vrcheck --json wrote for a row of its table)
       is valid against the schema
@@ -46,6 +48,13 @@ def source_codes(folder):
             continue
         codes.update(CODE_LITERAL.findall(source.read_text(encoding="utf-8")))
     return codes
+
+
+def codes_without_a_row(table, codes):
+    expected = set(CODE_LITERAL.findall(pathlib.Path(table).read_text(encoding="utf-8")))
+    for code in sorted(codes - expected):
+        print(f"no row of the table expects {code}")
+    return codes <= expected
 
 
 # A message's text: a literal with a word, a space and another word.
@@ -111,6 +120,7 @@ def main():
     parser.add_argument("--manual")
     parser.add_argument("--reports")
     parser.add_argument("--installer")
+    parser.add_argument("--rows")
     options = parser.parse_args()
     schema = json.loads(pathlib.Path(options.schema).read_text(encoding="utf-8"))
     valid = True
@@ -125,6 +135,8 @@ def main():
         print(f"{len(sources)} codes")
         if options.installer:
             same = phrases_in(options.installer, options.sources) and same
+        if options.rows:
+            same = codes_without_a_row(options.rows, sources) and same
     return 0 if valid and same else 1
 
 

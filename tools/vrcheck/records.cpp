@@ -97,10 +97,12 @@ class ListedManifests {
     if (known != seen_.end()) return known->second;
     if (read_ >= kReadAtMost) return Holds::Unread;
     const std::filesystem::path path = std::filesystem::u8path(listed);
+    // What is read: a file over kLargestFile is refused unread.
     std::error_code ignored;
-    read_ += std::filesystem::is_regular_file(path, ignored)
-                 ? std::filesystem::file_size(path, ignored)
-                 : 0;
+    const std::uintmax_t size = std::filesystem::is_regular_file(path, ignored)
+                                    ? std::filesystem::file_size(path, ignored)
+                                    : 0;
+    if (size <= kLargestFile) read_ += size;
     const Record record = readRecord(path);
     Holds holds = Holds::Other;
     if (!record.value && record.problem.empty()) {

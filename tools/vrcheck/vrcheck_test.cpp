@@ -29,7 +29,11 @@ const std::string kMissing = "<no file>";
 const std::string kDevice = "<the null device>";
 const std::string kZero = "<the zero device>";
 const std::string kFifo = "<a pipe nobody writes>";
+// Both write the file as it should be, then close it up.
 const std::string kLocked = "<in a folder this user may not enter>";
+const std::string kUnreadable = "<a file this user may not read>";
+// An environment variable's value: no variable at all.
+const std::string kUnset = "<unset>";
 
 // The runtime's paths file as the stand-in lays it out; {name} is a folder
 // that the test names (see VrcheckTest::SetUp).
@@ -75,7 +79,7 @@ struct Situation {
   bool running = true;
   std::string appConfig;    // replaces the runtime's list, if not ""
   std::string optionsText;  // replaces the app's options file, if not ""
-  std::string otherText;    // replaces the old install's manifest, if not ""
+  std::string otherText;    // replaces {oldpath}, if not ""
   std::string workingIn;    // the tool's working folder, if not ours
   bool relative = false;    // the manifest named relative to the working folder
   bool asRootOnly = false;  // says what only root's run can show
@@ -191,6 +195,15 @@ const std::string kOptions = R"({"autolaunch": true, "last_launch_time": "0"})";
 
 // A list of thousands of paths, some thousands of characters long, that
 // ends with this manifest.
+// List entries: count spellings of {oldpath}, each a manifest of its own to
+// the runtime.
+std::string spellingsOfOldPath(int count) {
+  std::string text;
+  std::string spelling = "{oldfolder}/";
+  for (int i = 0; i < count; ++i, spelling += "./") text += "\"" + spelling + "lumora.vrmanifest\", ";
+  return text;
+}
+
 std::string thousandsOfPaths() {
   std::string text = R"({"manifest_paths": [)";
   for (int i = 0; i < 3000; ++i) {
@@ -267,6 +280,8 @@ const std::vector<Situation> kSituations = {
         .manifest(kMissing).store(Store::Empty),
     row("in a folder this user may not enter", 3, Expects{{"manifest-folder-closed",
         ". This user may not enter {locked};"}} + kUnregistered).manifest(kLocked).store(Store::Empty).only(Platform::Linux),
+    row("not for this user to read", 3, Expects{{"manifest-unreadable", "Manifest cannot be read: {manifest}. Check "
+        "that this user may read it."}} + kUnregistered).manifest(kUnreadable).store(Store::Empty).only(Platform::Linux),
     row("runtime refuses a query", 1, kManifestInPlace + kConnectionInPlace + Expects{{"app-key-registered",
         "App key registered"}, {"runtime-query-refused", "GetApplicationPropertyString failed: VRApplicationError_IPCFailed"}})
         .faults({{"applicationPropertyError", 105}}),
@@ -408,6 +423,15 @@ const std::vector<Situation> kSituations = {
         ".config/openvr/openvrpaths.vrpath (in the working folder, as HOME is empty), for user "},
         {"runtime-folder", "Runtime folder: {root}"}} + kRegistrationInPlace)
         .env({{"HOME", ""}, {"XDG_CONFIG_HOME", ""}}).workingFolder("{cwd}").only(Platform::Linux),
+    row("neither XDG_CONFIG_HOME nor HOME", 1, kManifestInPlace + Expects{{"paths-file-no-name", "No runtime paths "
+        "file, as neither XDG_CONFIG_HOME nor HOME is set."}, kNoPathsFile})
+        .env({{"HOME", kUnset}, {"XDG_CONFIG_HOME", kUnset}}).only(Platform::Linux),
+    row("paths file in a folder this user may not enter", 1, kManifestInPlace + Expects{{"paths-file-folder-closed",
+        "Runtime paths file cannot be read: {paths}, for user {user}. This user may not enter {locked};"}, kNoPathsFile})
+        .paths(kLocked).only(Platform::Linux),
+    row("paths file not for this user to read", 1, kManifestInPlace + Expects{{"paths-file-unreadable", "Runtime "
+        "paths file cannot be read: {paths}, for user {user}. Run as the user who wears the headset"}, kNoPathsFile})
+        .paths(kUnreadable).only(Platform::Linux),
     row("XDG_CONFIG_HOME empty", 1, kManifestInPlace + Expects{{"paths-file-missing", "not found: "
         "{home}/.config/openvr/openvrpaths.vrpath, for user"}, kNoPathsFile})
         .env({{"XDG_CONFIG_HOME", ""}}).only(Platform::Linux),
@@ -453,6 +477,9 @@ const std::vector<Situation> kSituations = {
     row("config entry empty", 1, kManifestInPlace + kConnectionInPlace + Expects{{"paths-file-empty-config",
         "first \"config\" entry is empty: {paths}. The runtime refuses to start without a config folder (111)"},
         unreachable("Config path could not be located (111)")}).paths(paths("config", R"([""])")),
+    row("no config folder", 1, kManifestInPlace + kConnectionInPlace + Expects{{"paths-file-no-config",
+        "names no config folder: {paths}"}, unreachable("Config path could not be located (111)")})
+        .paths(replaced(kPaths, R"(, "config": ["{config}"])", "")),
     row("no log folder", 1, kManifestInPlace + kConnectionInPlace + Expects{{"paths-file-no-log",
         "names no log folder: {paths}"}, unreachable("Log path could not be located (112)")})
         .paths(replaced(kPaths, R"(, "log": ["{log}"])", "")),
@@ -655,6 +682,18 @@ const std::vector<Situation> kSituations = {
         {"records-listed-skipped", "skipped, as a manifest listed before it holds the app key: {oldpath}"},
         {"records-auto-launch-on", "Auto-launch on"}}).stopped("{a thousand times}")
         .other(withMember(kManifest, "\"pad\": \"" + std::string(1000 * 1000, 'x') + "\"")),
+    // Many manifests of a megabyte are not all read: a check stays short.
+    row("stopped, more listed manifests than are read", 0, kStopped + Expects{{"records-listed", "Listed"},
+        {"records-reading-stopped", "Stopped reading the manifests listed in {appconfig} after 8 MiB; those further "
+        "down were not checked"}, {"records-auto-launch-on", "Auto-launch on"}})
+        .stopped(R"({"manifest_paths": [)" + spellingsOfOldPath(12) + R"("{manifest}"]})")
+        .other(withMember(R"({"applications": [{"app_key": "other.app"}]})",
+                          "\"pad\": \"" + std::string(1000 * 1000, 'x') + "\"")),
+    // Files too large to be manifests are not read, so they use up none of that.
+    row("stopped, huge files listed before another manifest", 3, kStopped + Expects{{"records-other-manifest",
+        "Registered from another manifest: {otherold}"}, {"records-listed", "Listed"}, {"records-auto-launch-on",
+        "Auto-launch on"}}).stopped(R"({"manifest_paths": [)" + spellingsOfOldPath(5) + R"("{otherold}", "{manifest}"]})")
+        .other(kHuge),
 };
 // clang-format on
 
@@ -761,10 +800,9 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
     std::ofstream(flatpak / "openvrpaths.vrpath") << expanded(kPaths, true);
     std::ofstream(folders.at("alternative")) << expanded(kPaths, true);
     std::ofstream(folders.at("ansipaths")) << expanded(kPaths, true);
-    for (const char* name : {"lumora.vrmanifest", "lumora-1.vrmanifest"}) {
-      writeFile(oldFolder / name,
-                situation().otherText.empty() ? kManifest : situation().otherText);
-    }
+    writeFile(folders.at("oldpath"),
+              situation().otherText.empty() ? kManifest : situation().otherText);
+    writeFile(folders.at("otherold"), kManifest);
     layOutRuntimes(scratch, bin, libraryName);
   }
 
@@ -856,17 +894,23 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
       std::ofstream(folder / binary).put('\0');
     }
     manifest_ = folder / "lumora.vrmanifest";
-    writeFile(manifest_, row.manifestText == kLocked ? kManifest : row.manifestText);
-    if (row.manifestText == kLocked) {
-      std::filesystem::permissions(folder, std::filesystem::perms::none);
-      locked_ = folder;
-      placeholders_["{locked}"] = argument(folder);
-      // Root passes every permission check unless it gives up the power to.
-      if (geteuid() == 0)
-        wrapper = {"/usr/bin/setpriv", "--bounding-set=-dac_override,-dac_read_search"};
+    writeFile(manifest_, closedUp(row.manifestText) ? kManifest : row.manifestText);
+    closeUp(manifest_, row.manifestText);
+    writeFile(runtime.pathRegistry(),
+              expanded(closedUp(row.pathsText) ? kPaths : row.pathsText, true));
+    closeUp(runtime.pathRegistry(), row.pathsText);
+    std::vector<std::string> unset;
+    for (const auto& [name, value] : row.environment) {
+      if (value == kUnset) {
+        unset.insert(unset.end(), {"-u", name});
+      } else {
+        environment[name] = expanded(value);
+      }
     }
-    writeFile(runtime.pathRegistry(), expanded(row.pathsText, true));
-    for (const auto& [name, value] : row.environment) environment[name] = expanded(value);
+    if (!unset.empty()) {
+      unset.insert(unset.begin(), "/usr/bin/env");
+      wrapper.insert(wrapper.begin(), unset.begin(), unset.end());
+    }
     if (!row.workingIn.empty()) {
       workingFolder = expanded(row.workingIn);
       std::filesystem::create_directories(workingFolder / ".config/openvr");
@@ -875,8 +919,27 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
     return argument(manifest_);
   }
 
+  static bool closedUp(const std::string& text) { return text == kLocked || text == kUnreadable; }
+
+  // Takes this user's access to the file (kUnreadable) or its folder
+  // (kLocked, named {locked}), until the row ends.
+  void closeUp(const std::filesystem::path& file, const std::string& text) {
+    if (!closedUp(text)) return;
+    const std::filesystem::path closed = text == kLocked ? file.parent_path() : file;
+    if (text == kLocked) placeholders_["{locked}"] = argument(closed);
+    std::filesystem::permissions(closed, std::filesystem::perms::none);
+    closed_.push_back(closed);
+    // Root passes every permission check unless it gives up the power to.
+    if (geteuid() == 0) {
+      wrapper.insert(wrapper.end(),
+                     {"/usr/bin/setpriv", "--bounding-set=-dac_override,-dac_read_search"});
+    }
+  }
+
   void TearDown() override {
-    if (!locked_.empty()) std::filesystem::permissions(locked_, std::filesystem::perms::owner_all);
+    for (const std::filesystem::path& closed : closed_) {
+      std::filesystem::permissions(closed, std::filesystem::perms::owner_all);
+    }
     // On Windows the paths file outlives the row, in the Wine prefix.
     std::filesystem::remove_all(runtime.pathRegistry());
   }
@@ -1015,7 +1078,7 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
 
   std::map<std::string, std::string> placeholders_;
   std::filesystem::path manifest_;  // the row's, laid out
-  std::filesystem::path locked_;    // opened again after the row
+  std::vector<std::filesystem::path> closed_;  // opened again after the row
 };
 
 TEST_P(VrcheckTest, Finds) {
