@@ -193,17 +193,19 @@ const std::string kInSubfolder = replaced(replaced(kManifest, "\"lumora\"", "\"b
 const std::string kList = R"({"manifest_paths": ["{manifest}"]})";
 const std::string kOptions = R"({"autolaunch": true, "last_launch_time": "0"})";
 
-// A list of thousands of paths, some thousands of characters long, that
-// ends with this manifest.
 // List entries: count spellings of {oldpath}, each a manifest of its own to
 // the runtime.
 std::string spellingsOfOldPath(int count) {
   std::string text;
   std::string spelling = "{oldfolder}/";
-  for (int i = 0; i < count; ++i, spelling += "./") text += "\"" + spelling + "lumora.vrmanifest\", ";
+  for (int i = 0; i < count; ++i, spelling += "./") {
+    text += "\"" + spelling + "lumora.vrmanifest\", ";
+  }
   return text;
 }
 
+// A list of thousands of paths, some thousands of characters long, that
+// ends with this manifest.
 std::string thousandsOfPaths() {
   std::string text = R"({"manifest_paths": [)";
   for (int i = 0; i < 3000; ++i) {
@@ -1077,7 +1079,7 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
   }
 
   std::map<std::string, std::string> placeholders_;
-  std::filesystem::path manifest_;  // the row's, laid out
+  std::filesystem::path manifest_;             // the row's, laid out
   std::vector<std::filesystem::path> closed_;  // opened again after the row
 };
 
