@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <utility>
 
 namespace corvane::common {
 namespace {
@@ -37,30 +38,23 @@ TEST(Utf16Test, InvalidUtf8IsShownAsReplacementCharacters) {
 // UTF-16 unit, surrogates paired and not, at random. MinGW has neither
 // libFuzzer nor AddressSanitizer, so this stands in for a fuzz target.
 TEST(Utf16Test, RandomTextConvertsOnlyWhenItHasAUtf8Form) {
+  // ASCII, the rest of the first plane, high and low surrogates; a
+  // well-formed pair as the last kind.
+  constexpr std::pair<int, int> kUnits[] = {
+      {0, 0x7f}, {0x80, 0xd7ff}, {0xe000, 0xffff}, {0xd800, 0xdbff}, {0xdc00, 0xdfff}};
   std::mt19937 random(20261209);
   std::uniform_int_distribution<int> kind(0, 5);
   std::uniform_int_distribution<int> length(0, 40);
   for (int round = 0; round < 20000; ++round) {
     std::wstring text;
     for (int i = length(random); i > 0; --i) {
-      switch (kind(random)) {
-        case 0:
-          text += static_cast<wchar_t>(std::uniform_int_distribution<int>(0, 0x7f)(random));
-          break;
-        case 1:
-          text += static_cast<wchar_t>(std::uniform_int_distribution<int>(0x80, 0xd7ff)(random));
-          break;
-        case 2:
-          text += static_cast<wchar_t>(std::uniform_int_distribution<int>(0xe000, 0xffff)(random));
-          break;
-        case 3:
-          text += static_cast<wchar_t>(std::uniform_int_distribution<int>(0xd800, 0xdbff)(random));
-          break;
-        case 4:
-          text += static_cast<wchar_t>(std::uniform_int_distribution<int>(0xdc00, 0xdfff)(random));
-          break;
-        default: text += L"\xd83c\xdfae"; break;  // a pair
+      const int unit = kind(random);
+      if (unit == 5) {
+        text += L"\xd83c\xdfae";
+        continue;
       }
+      const auto [low, high] = kUnits[unit];
+      text += static_cast<wchar_t>(std::uniform_int_distribution<int>(low, high)(random));
     }
     // What a correct conversion makes of it: each lone surrogate is U+FFFD.
     std::wstring shown;

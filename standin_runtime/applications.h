@@ -15,7 +15,7 @@
 
 namespace standin {
 
-class Applications : public vr::IVRApplications {
+class Applications final : public vr::IVRApplications {
  public:
   // Loads the records, as the connection's view of the server's list.
   Applications(StateDirectory& state, const Faults& faults);

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "json_text.h"
+#include "small_file.h"
 
 #ifdef _WIN32
 #include <shlobj.h>
@@ -15,8 +16,6 @@ namespace standin {
 namespace {
 
 using nlohmann::json;
-
-constexpr std::uintmax_t kLargestFile = 1024 * 1024;
 
 // As the loader reads it, unset and empty alike. On Windows it asks
 // GetEnvironmentVariableA, so the value arrives in the ANSI code page and
@@ -89,25 +88,16 @@ std::optional<RuntimePaths> readFile(const std::filesystem::path& file) {
 }  // namespace
 
 json parseAsTheRuntimeDoes(const std::string& text) {
-  if (text.rfind("\xEF\xBB\xBF", 0) == 0) return json(json::value_t::discarded);
+  if (corvane::vrcheck::startsWith(text, corvane::vrcheck::kByteOrderMark)) {
+    return json(json::value_t::discarded);
+  }
   return corvane::vrcheck::parseJson(text).value;
 }
 
 std::optional<std::string> readRegularFile(const std::filesystem::path& file) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(file, error)) return std::nullopt;
-  const std::uintmax_t size = std::filesystem::file_size(file, error);
-  if (error || size > kLargestFile) return std::nullopt;
-#ifdef _WIN32
-  std::FILE* in = _wfopen(file.c_str(), L"rb");
-#else
-  std::FILE* in = std::fopen(file.c_str(), "rb");
-#endif
-  if (in == nullptr) return std::nullopt;
-  std::string text(static_cast<std::size_t>(size), '\0');
-  text.resize(std::fread(text.data(), 1, text.size(), in));
-  std::fclose(in);
-  return text;
+  corvane::vrcheck::SmallFile read = corvane::vrcheck::readSmallFile(file);
+  if (read.problem != corvane::vrcheck::FileProblem::None) return std::nullopt;
+  return std::move(read.bytes);
 }
 
 std::filesystem::path pathFromUtf8(const std::string& text) {

@@ -5,11 +5,13 @@
 #include <optional>
 #include <sstream>
 
+#include "json_text.h"
 #include "path_registry.h"
 
 namespace standin {
 namespace {
 
+using corvane::vrcheck::memberOf;
 using nlohmann::json;
 
 // Stored values of the type expected; a value of another type is not set,
@@ -22,15 +24,6 @@ int integerOr(const json& object, const char* key, int fallback) {
 bool booleanOr(const json& object, const char* key, bool fallback) {
   const auto found = object.find(key);
   return found != object.end() && found->is_boolean() ? found->get<bool>() : fallback;
-}
-
-// A member of an object, or null; never a copy, as a value read from a
-// file may nest deeply.
-const json& memberOf(const json& object, const char* key) {
-  static const json kNull;
-  if (!object.is_object()) return kNull;
-  const auto found = object.find(key);
-  return found != object.end() ? *found : kNull;
 }
 
 // The texts in a list; anything else in it, or no list, counts for nothing.

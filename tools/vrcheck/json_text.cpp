@@ -10,8 +10,9 @@ namespace {
 using nlohmann::json;
 
 // nlohmann-json's own tree builder, refusing any value that would sit
-// inside more than kDeepestNesting containers. Its parser is iterative;
-// copying or comparing the tree it builds is not.
+// inside more than kDeepestNesting containers, and noting where the text
+// stops being JSON. Its parser is iterative; copying or comparing the tree
+// it builds is not.
 class BoundedTree : public nlohmann::detail::json_sax_dom_parser<json> {
   using Tree = nlohmann::detail::json_sax_dom_parser<json>;
 
@@ -30,57 +31,33 @@ class BoundedTree : public nlohmann::detail::json_sax_dom_parser<json> {
     return fits() && Tree::number_float(value, text);
   }
   bool string(std::string& value) { return fits() && Tree::string(value); }
-  bool start_object(std::size_t size) {
-    if (!fits()) return false;
-    ++open_;
-    return Tree::start_object(size);
-  }
-  bool end_object() {
-    --open_;
-    return Tree::end_object();
-  }
-  bool start_array(std::size_t size) {
-    if (!fits()) return false;
-    ++open_;
-    return Tree::start_array(size);
-  }
-  bool end_array() {
-    --open_;
-    return Tree::end_array();
+  bool start_object(std::size_t size) { return open() && Tree::start_object(size); }
+  bool end_object() { return close() && Tree::end_object(); }
+  bool start_array(std::size_t size) { return open() && Tree::start_array(size); }
+  bool end_array() { return close() && Tree::end_array(); }
+  template <typename Exception>
+  bool parse_error(std::size_t bytesRead, const std::string& lastToken, const Exception& error) {
+    faultAt_ = bytesRead - std::min(bytesRead, offendingTokenLength(lastToken));
+    return Tree::parse_error(bytesRead, lastToken, error);
   }
 
   bool tooDeep() const { return tooDeep_; }
+  // Where the text stops being JSON, after a syntax error.
+  std::size_t faultAt() const { return faultAt_; }
 
  private:
   bool fits() {
     if (open_ >= kDeepestNesting) tooDeep_ = true;
     return !tooDeep_;
   }
-
-  std::size_t open_ = 0;
-  bool tooDeep_ = false;
-};
-
-// Only the parser's verdict matters here: where the text stops being JSON.
-struct FaultLocator {
-  std::size_t position = 0;
-
-  bool null() { return true; }
-  bool boolean(bool) { return true; }
-  bool number_integer(json::number_integer_t) { return true; }
-  bool number_unsigned(json::number_unsigned_t) { return true; }
-  bool number_float(json::number_float_t, const std::string&) { return true; }
-  bool string(std::string&) { return true; }
-  bool binary(json::binary_t&) { return true; }
-  bool start_object(std::size_t) { return true; }
-  bool key(std::string&) { return true; }
-  bool end_object() { return true; }
-  bool start_array(std::size_t) { return true; }
-  bool end_array() { return true; }
-  bool parse_error(std::size_t bytesRead, const std::string& lastToken,
-                   const nlohmann::detail::exception&) {
-    position = bytesRead - std::min(bytesRead, offendingTokenLength(lastToken));
-    return false;
+  bool open() {
+    if (!fits()) return false;
+    ++open_;
+    return true;
+  }
+  bool close() {
+    --open_;
+    return true;
   }
 
   // The parser's last token text may run on from earlier tokens; the
@@ -104,6 +81,10 @@ struct FaultLocator {
     }
     return text.size() - start;
   }
+
+  std::size_t open_ = 0;
+  bool tooDeep_ = false;
+  std::size_t faultAt_ = 0;
 };
 
 std::string lineAndColumn(std::string_view text, std::size_t position) {
@@ -117,6 +98,13 @@ std::string lineAndColumn(std::string_view text, std::size_t position) {
 }
 
 }  // namespace
+
+const json& memberOf(const json& object, const char* key) {
+  static const json kNull;
+  if (!object.is_object()) return kNull;
+  const auto found = object.find(key);
+  return found != object.end() ? *found : kNull;
+}
 
 bool startsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
@@ -137,10 +125,7 @@ ParsedJson parseJson(std::string_view text) {
     return parsed;
   }
   parsed.problem = JsonProblem::Syntax;
-  FaultLocator locator;
-  json::sax_parse(text, &locator, json::input_format_t::json, /*strict=*/false,
-                  /*ignore_comments=*/true);
-  parsed.where = lineAndColumn(text, locator.position);
+  parsed.where = lineAndColumn(text, tree.faultAt());
   return parsed;
 }
 

@@ -27,6 +27,11 @@ struct ParsedJson {
 // comparing or destroying one cannot exhaust the stack.
 ParsedJson parseJson(std::string_view text);
 
+// A member of a parsed object, or null when there is none or it is no
+// object; a reference, never a copy, as a value read from a file may nest
+// deeply.
+const nlohmann::json& memberOf(const nlohmann::json& object, const char* key);
+
 bool startsWith(std::string_view text, std::string_view prefix);
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";

@@ -60,25 +60,17 @@ std::optional<std::string> readManifest(const std::filesystem::path& manifest,
   return std::nullopt;
 }
 
-// A member of an object, or null; never a copy, as a value read from a
-// file may nest deeply.
-const json* memberOf(const json& object, const char* key) {
-  if (!object.is_object()) return nullptr;
-  const auto found = object.find(key);
-  return found != object.end() ? &*found : nullptr;
-}
-
 // The manifest's entry for kAppKey, or null after a finding that names the
 // keys it does declare.
 const json* findApplication(const json& manifest, Findings& findings) {
   std::string declared;
-  const json* applications = memberOf(manifest, "applications");
-  if (applications != nullptr && applications->is_array()) {
-    for (const json& application : *applications) {
-      const json* key = memberOf(application, "app_key");
-      if (key == nullptr || !key->is_string()) continue;
-      if (*key == kAppKey) return &application;
-      declared += (declared.empty() ? "" : ", ") + key->get<std::string>();
+  const json& applications = memberOf(manifest, "applications");
+  if (applications.is_array()) {
+    for (const json& application : applications) {
+      const json& key = memberOf(application, "app_key");
+      if (!key.is_string()) continue;
+      if (key == kAppKey) return &application;
+      declared += (declared.empty() ? "" : ", ") + key.get<std::string>();
     }
   }
   findings.notInPlace("manifest-no-app-key", "Manifest does not declare app key ", kAppKey,
@@ -128,8 +120,7 @@ std::filesystem::path checkManifestFile(const std::filesystem::path& manifest,
   if (application == nullptr) return {};
   findings.inPlace("manifest-app-key", "Manifest declares app key: ", kAppKey);
 
-  const json* overlay = memberOf(*application, "is_dashboard_overlay");
-  if (overlay != nullptr && *overlay == true) {
+  if (memberOf(*application, "is_dashboard_overlay") == true) {
     findings.inPlace("manifest-overlay", "Manifest makes the app a dashboard overlay: ", kAppKey);
   } else {
     findings.notInPlace(
@@ -139,15 +130,15 @@ std::filesystem::path checkManifestFile(const std::filesystem::path& manifest,
         kAppKey, ". Set \"is_dashboard_overlay\": true.");
   }
 
-  const json* binary = memberOf(*application, kBinaryPathKey);
-  if (binary == nullptr || !binary->is_string() || binary->get_ref<const std::string&>().empty()) {
+  const json& binary = memberOf(*application, kBinaryPathKey);
+  if (!binary.is_string() || binary.get_ref<const std::string&>().empty()) {
     findings.notInPlace("manifest-no-binary",
                         "Manifest names no binary for this platform: ", kBinaryPathKey,
                         ". Add it, relative to the manifest's folder.");
     return {};
   }
   const std::filesystem::path resolved =
-      manifest.parent_path() / std::filesystem::u8path(binary->get_ref<const std::string&>());
+      manifest.parent_path() / std::filesystem::u8path(binary.get_ref<const std::string&>());
   std::error_code error;
   if (std::filesystem::is_regular_file(resolved, error)) {
     findings.inPlace("binary-found", "Binary found: ", Path{"binary", resolved.u8string()});

@@ -25,13 +25,6 @@ std::filesystem::path optionsFile(const std::filesystem::path& config) {
   return config / "vrappconfig" / (std::string(kAppKey) + ".vrappconfig");
 }
 
-// A member of an object, or null; never a copy.
-const json* memberOf(const json& object, const char* key) {
-  if (!object.is_object()) return nullptr;
-  const auto found = object.find(key);
-  return found != object.end() ? &*found : nullptr;
-}
-
 // A record as JSON, or nullopt with why not: "" for a missing file, else a
 // sentence on what the runtime makes of it.
 struct Record {
@@ -73,10 +66,10 @@ Record readRecord(const std::filesystem::path& file) {
 // The paths a parsed list holds, or nullopt when "manifest_paths" is not a
 // list of them.
 std::optional<std::vector<std::string>> manifestPaths(const json& appConfig) {
-  const json* listed = memberOf(appConfig, "manifest_paths");
-  if (listed == nullptr || !listed->is_array()) return std::nullopt;
+  const json& listed = memberOf(appConfig, "manifest_paths");
+  if (!listed.is_array()) return std::nullopt;
   std::vector<std::string> paths;
-  for (const json& path : *listed) {
+  for (const json& path : listed) {
     if (!path.is_string()) return std::nullopt;
     paths.push_back(path.get<std::string>());
   }
@@ -117,12 +110,11 @@ class ListedManifests {
 
  private:
   static bool declaresAppKey(const json& manifest) {
-    const json* applications = memberOf(manifest, "applications");
-    if (applications == nullptr || !applications->is_array()) return false;
-    return std::any_of(applications->begin(), applications->end(), [](const json& application) {
-      const json* key = memberOf(application, "app_key");
-      return key != nullptr && *key == kAppKey;
-    });
+    const json& applications = memberOf(manifest, "applications");
+    return applications.is_array() &&
+           std::any_of(applications.begin(), applications.end(), [](const json& application) {
+             return memberOf(application, "app_key") == kAppKey;
+           });
   }
 
   std::map<std::string, Holds> seen_;
@@ -163,8 +155,7 @@ std::optional<std::vector<std::string>> listedManifests(const std::filesystem::p
 bool autoLaunchRecorded(const std::filesystem::path& config, std::string* problem = nullptr) {
   const Record options = readRecord(optionsFile(config));
   if (problem != nullptr && !options.problem.empty()) *problem = ": it " + options.problem;
-  const json* flag = options.value ? memberOf(*options.value, "autolaunch") : nullptr;
-  return flag != nullptr && *flag == true;
+  return options.value && memberOf(*options.value, "autolaunch") == true;
 }
 
 }  // namespace

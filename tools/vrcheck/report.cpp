@@ -69,6 +69,16 @@ void appendString(std::string& out, std::string_view text) {
   out += '"';
 }
 
+// texts as a JSON list.
+void appendStrings(std::string& out, const std::vector<std::string>& texts) {
+  out += '[';
+  for (const std::string& text : texts) {
+    if (&text != &texts.front()) out += ',';
+    appendString(out, text);
+  }
+  out += ']';
+}
+
 void appendFinding(std::string& out, const Finding& finding) {
   out += R"({"level":")";
   out += kLevelName[static_cast<int>(finding.level)];
@@ -85,12 +95,8 @@ void appendFinding(std::string& out, const Finding& finding) {
   for (const auto& [field, paths] : finding.pathLists) {
     out += ",\"";
     out += field;
-    out += "\":[";
-    for (const std::string& path : paths) {
-      if (&path != &paths.front()) out += ',';
-      appendString(out, path);
-    }
-    out += ']';
+    out += "\":";
+    appendStrings(out, paths);
   }
   if (finding.fix.empty()) {
     out += '}';
@@ -98,12 +104,8 @@ void appendFinding(std::string& out, const Finding& finding) {
   }
   out += R"(,"fix":[)";
   for (const std::vector<std::string>& command : finding.fix) {
-    out += &command == &finding.fix.front() ? "[" : ",[";
-    for (const std::string& argument : command) {
-      if (&argument != &command.front()) out += ',';
-      appendString(out, argument);
-    }
-    out += ']';
+    if (&command != &finding.fix.front()) out += ',';
+    appendStrings(out, command);
   }
   out += "]}";
 }

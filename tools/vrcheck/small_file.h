@@ -1,6 +1,7 @@
-// Reads a file that vrcheck inspects (a manifest, the runtime's paths file)
-// without trusting it to be one: a device or pipe could be read for ever,
-// and a huge file is no configuration.
+// Reads a file that vrcheck inspects (a manifest, the runtime's paths file
+// and records), or the stand-in runtime reads, without trusting it to be
+// one: a device or pipe could be read for ever, and a huge file is no
+// configuration.
 #pragma once
 
 #include <cstdint>
