@@ -4,6 +4,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <string_view>
 #include <vector>
 
 #include "json_text.h"
@@ -170,7 +171,7 @@ void checkRecords(const std::filesystem::path& config, const std::filesystem::pa
     ListedManifests manifests;
     bool here = false;
     const std::string* holder = nullptr;
-    std::set<std::string> seen;  // a path listed again changes nothing
+    std::set<std::string_view> seen;  // a path listed again changes nothing
     for (const std::string& path : *listed) {
       if (!seen.insert(path).second) continue;
       if (samePath(std::filesystem::u8path(path), manifest)) {
@@ -259,10 +260,9 @@ std::optional<std::string> registeredManifestIn(const std::filesystem::path& con
       record.value ? manifestPaths(*record.value) : std::nullopt;
   if (!paths) return std::nullopt;
   std::vector<const std::string*> inFolder;
+  std::set<std::string_view> seen;  // a path listed again is the same manifest
   for (const std::string& path : *paths) {
-    const bool listedBefore = std::any_of(inFolder.begin(), inFolder.end(),
-                                          [&](const std::string* other) { return *other == path; });
-    if (!listedBefore && samePath(std::filesystem::u8path(path).parent_path(), folder)) {
+    if (seen.insert(path).second && samePath(std::filesystem::u8path(path).parent_path(), folder)) {
       inFolder.push_back(&path);
     }
   }
