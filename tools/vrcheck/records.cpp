@@ -31,21 +31,11 @@ std::filesystem::path optionsFile(const std::filesystem::path& config) {
 struct Record {
   std::optional<json> value;
   std::string problem;
+  std::uintmax_t bytesRead = 0;  // what the reader took in: nothing of a file it refused
 };
 
-Record readRecord(const std::filesystem::path& file) {
-  SmallFile read = readSmallFile(file);
-  switch (read.problem) {
-    case FileProblem::None: break;
-    case FileProblem::Missing: return {std::nullopt, ""};
-    case FileProblem::FolderNotEntered:
-      return {std::nullopt, "cannot be read: this user may not enter " + read.folder.u8string()};
-    case FileProblem::Unreadable: return {std::nullopt, "cannot be read"};
-    case FileProblem::Folder:
-    case FileProblem::NotRegular: return {std::nullopt, "is not a regular file"};
-    case FileProblem::TooLarge: return {std::nullopt, "is larger than 1 MiB"};
-  }
-  const std::string_view bytes = read.bytes;
+// What the runtime makes of a record's bytes.
+Record parseRecord(std::string_view bytes) {
   // The runtime's reader cannot parse these, and starts afresh.
   if (startsWith(bytes, "\xFF\xFE") || startsWith(bytes, "\xFE\xFF")) {
     return {std::nullopt, "is saved as UTF-16, which the runtime cannot parse"};
@@ -62,6 +52,23 @@ Record readRecord(const std::filesystem::path& file) {
     return {std::nullopt, "is not JSON the runtime can parse, at " + parsed.where};
   }
   return {std::move(parsed.value), ""};
+}
+
+Record readRecord(const std::filesystem::path& file) {
+  SmallFile read = readSmallFile(file);
+  switch (read.problem) {
+    case FileProblem::None: break;
+    case FileProblem::Missing: return {std::nullopt, ""};
+    case FileProblem::FolderNotEntered:
+      return {std::nullopt, "cannot be read: this user may not enter " + read.folder.u8string()};
+    case FileProblem::Unreadable: return {std::nullopt, "cannot be read"};
+    case FileProblem::Folder:
+    case FileProblem::NotRegular: return {std::nullopt, "is not a regular file"};
+    case FileProblem::TooLarge: return {std::nullopt, "is larger than 1 MiB"};
+  }
+  Record record = parseRecord(read.bytes);
+  record.bytesRead = read.bytes.size();
+  return record;
 }
 
 // The paths a parsed list holds, or nullopt when "manifest_paths" is not a
@@ -90,14 +97,8 @@ class ListedManifests {
     const auto known = seen_.find(listed);
     if (known != seen_.end()) return known->second;
     if (read_ >= kReadAtMost) return Holds::Unread;
-    const std::filesystem::path path = std::filesystem::u8path(listed);
-    // What is read: a file over kLargestFile is refused unread.
-    std::error_code ignored;
-    const std::uintmax_t size = std::filesystem::is_regular_file(path, ignored)
-                                    ? std::filesystem::file_size(path, ignored)
-                                    : 0;
-    if (size <= kLargestFile) read_ += size;
-    const Record record = readRecord(path);
+    const Record record = readRecord(std::filesystem::u8path(listed));
+    read_ += record.bytesRead;
     Holds holds = Holds::Other;
     if (!record.value && record.problem.empty()) {
       holds = Holds::Gone;
