@@ -48,9 +48,11 @@ if(WIN32)
   # manifest; built from the archive's folder with -DTOOLS_DIR=..\..
   install(FILES ${PROJECT_SOURCE_DIR}/examples/installer/lumora.nsi DESTINATION examples/installer)
   install(FILES ${PROJECT_SOURCE_DIR}/examples/lumora.vrmanifest DESTINATION examples)
-  # The SDK's DLL, when the SDK given has one, so that the archive is complete.
-  if(OPENVR_ROOT AND EXISTS "${OPENVR_ROOT}/bin/win64/openvr_api.dll")
-    install(FILES "${OPENVR_ROOT}/bin/win64/openvr_api.dll" DESTINATION .)
+  # The SDK's own DLL (windows/openvr_dll.cmake), which every tool loads at
+  # start, with the licence it is distributed under.
+  install(FILES "${OPENVR_DLL}" DESTINATION .)
+  if(EXISTS "${OPENVR_DLL_LICENSE}")
+    install(FILES "${OPENVR_DLL_LICENSE}" DESTINATION . RENAME openvr_api.LICENSE.txt)
   endif()
 
   set(CPACK_GENERATOR ZIP)

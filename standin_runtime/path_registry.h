@@ -1,7 +1,6 @@
 // The paths file (openvrpaths.vrpath) as the OpenVR SDK's loader reads it,
-// and the runtime's client library after it: the same code is built into
-// both. Shared by the stand-in runtime and the Windows loader double, so
-// that each is exactly as strict as the vendor's build.
+// and the runtime after it, so that the stand-in finds its config and log
+// folders exactly where the vendor's runtime does.
 #pragma once
 
 #include <filesystem>

@@ -1,9 +1,8 @@
 // The files the stand-in runtime reads, whose faults the tests rely on it
 // to meet as the vendor's runtime does. The first byte says which file the
-// rest is: the paths file (as the runtime and the Windows loader double
-// read it), the list of apps, an app's options, or a listed manifest; the
-// records are then loaded as the server loads them at its start, and
-// written back.
+// rest is: the paths file (as the runtime reads it), the list of apps, an
+// app's options, or a listed manifest; the records are then loaded as the
+// server loads them at its start, and written back.
 #include <cstdlib>
 
 #include "applications.h"
