@@ -289,8 +289,17 @@ void checkRuntimeFolder(ConnectionFacts& facts, bool overridden, Findings& findi
     findings.notInPlace("runtime-no-bin", "Runtime folder has no ",
                         Path{"folder", text(binFolder(runtime))},
                         ". Reinstall the runtime, or verify its files.");
-  } else if (!std::filesystem::exists(clientLibrary(runtime), ignored)) {
+  } else if (const std::filesystem::file_status library =
+                 std::filesystem::status(clientLibrary(runtime), ignored);
+             !std::filesystem::exists(library)) {
     findings.notInPlace("runtime-no-library", "Runtime's client library not found: ",
+                        Path{"library", text(clientLibrary(runtime))},
+                        ". Reinstall the runtime, or verify its files.");
+  } else if (!std::filesystem::is_regular_file(library)) {
+    // The loader would open a pipe and wait for a writer for ever.
+    facts.connect = false;
+    findings.notInPlace("runtime-library-not-regular",
+                        "Runtime's client library is not a regular file: ",
                         Path{"library", text(clientLibrary(runtime))},
                         ". Reinstall the runtime, or verify its files.");
   } else if (!std::filesystem::exists(serverProgram(runtime), ignored)) {

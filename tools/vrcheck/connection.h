@@ -27,7 +27,8 @@ struct ConnectionFacts {
 // on the loader's way to the runtime's client library. manifest is the
 // manifest as the user named it, for the commands the findings suggest.
 // Sets connect to false when starting the loader would hang it (a paths file
-// that is a pipe or a device) or load a translation layer.
+// or a client library that is a pipe or a device) or load a translation
+// layer.
 ConnectionFacts checkConnection(const std::string& manifest, Findings& findings);
 
 // After VR_Init failed although every connection finding was in place.

@@ -111,11 +111,13 @@ std::filesystem::path serverProgram(const std::filesystem::path& runtime) {
 
 std::string userName() {
   const uid_t user = geteuid();
-  // su to root keeps the caller's USER, but uid 0 is root.
-  if (user == 0) return "root";
-  // Login, su and sudo set USER to any other user they start; asking the
-  // user database instead costs more than all the rest of the check.
-  if (const std::optional<std::string> name = environmentValue("USER")) return *name;
+  // USER names the user who logged in, which su -p, su -m, runuser -m and
+  // setpriv keep for another; it serves only as a name of this user (one
+  // of several that share the id, say).
+  if (const std::optional<std::string> name = environmentValue("USER")) {
+    const passwd* entry = getpwnam(name->c_str());
+    if (entry != nullptr && entry->pw_uid == user) return *name;
+  }
   const passwd* entry = getpwuid(user);
   return entry != nullptr ? entry->pw_name : "uid " + std::to_string(user);
 }

@@ -32,39 +32,53 @@ struct Record {
   std::optional<json> value;
   std::string problem;
   std::uintmax_t bytesRead = 0;  // what the reader took in: nothing of a file it refused
+  SmallFile unread;              // why the reader took nothing in, if so
 };
+
+Record refused(std::string problem) {
+  Record record;
+  record.problem = std::move(problem);
+  return record;
+}
 
 // What the runtime makes of a record's bytes.
 Record parseRecord(std::string_view bytes) {
   // The runtime's reader cannot parse these, and starts afresh.
   if (startsWith(bytes, "\xFF\xFE") || startsWith(bytes, "\xFE\xFF")) {
-    return {std::nullopt, "is saved as UTF-16, which the runtime cannot parse"};
+    return refused("is saved as UTF-16, which the runtime cannot parse");
   }
   if (startsWith(bytes, kByteOrderMark)) {
-    return {std::nullopt, "starts with a byte order mark, which the runtime cannot parse"};
+    return refused("starts with a byte order mark, which the runtime cannot parse");
   }
   ParsedJson parsed = parseJson(bytes);
   if (parsed.problem == JsonProblem::TooDeep) {
-    return {std::nullopt,
-            "nests deeper than the runtime reads (" + std::to_string(kDeepestNesting) + " levels)"};
+    return refused("nests deeper than the runtime reads (" + std::to_string(kDeepestNesting) +
+                   " levels)");
   }
   if (parsed.problem == JsonProblem::Syntax) {
-    return {std::nullopt, "is not JSON the runtime can parse, at " + parsed.where};
+    return refused("is not JSON the runtime can parse, at " + parsed.where);
   }
-  return {std::move(parsed.value), ""};
+  Record record;
+  record.value = std::move(parsed.value);
+  return record;
 }
 
 Record readRecord(const std::filesystem::path& file) {
   SmallFile read = readSmallFile(file);
+  const auto unread = [&](std::string problem) {
+    Record record = refused(std::move(problem));
+    record.unread = std::move(read);
+    return record;
+  };
   switch (read.problem) {
     case FileProblem::None: break;
-    case FileProblem::Missing: return {std::nullopt, ""};
+    case FileProblem::Missing: return unread("");
     case FileProblem::FolderNotEntered:
-      return {std::nullopt, "cannot be read: this user may not enter " + read.folder.u8string()};
-    case FileProblem::Unreadable: return {std::nullopt, "cannot be read"};
+      return unread("cannot be read: this user may not enter " + read.folder.u8string());
+    case FileProblem::Unreadable: return unread("cannot be read");
     case FileProblem::Folder:
-    case FileProblem::NotRegular: return {std::nullopt, "is not a regular file"};
-    case FileProblem::TooLarge: return {std::nullopt, "is larger than 1 MiB"};
+    case FileProblem::NotRegular: return unread("is not a regular file");
+    case FileProblem::TooLarge: return unread("is larger than 1 MiB");
   }
   Record record = parseRecord(read.bytes);
   record.bytesRead = read.bytes.size();
@@ -135,6 +149,28 @@ std::optional<std::vector<std::string>> listedManifests(const std::filesystem::p
                         named, ". Register it with: ", registerWith(shown));
     return std::nullopt;
   }
+  // What keeps this user from reading the list keeps no runtime from it:
+  // the runtime reads it as the user who wears the headset, whatever its size.
+  const FileProblem unread = record.unread.problem;
+  const char* const giveAccess = "; run as the user who wears the headset, or give this user access.";
+  if (unread == FileProblem::FolderNotEntered) {
+    findings.notInPlace("records-list-closed", "The runtime's list of apps cannot be read: ", named,
+                        ". This user may not enter ",
+                        Path{"folder", record.unread.folder.u8string()}, giveAccess);
+    return std::nullopt;
+  }
+  if (unread == FileProblem::Unreadable) {
+    findings.notInPlace("records-list-closed", "The runtime's list of apps cannot be read: ", named,
+                        ". This user may not read it", giveAccess);
+    return std::nullopt;
+  }
+  if (unread == FileProblem::TooLarge) {
+    findings.notInPlace("records-list-too-large",
+                        "The runtime's list of apps is larger than 1 MiB, more than vrcheck reads: ",
+                        named, ". Start the runtime, whose answers then decide, and run vrcheck "
+                        "again.");
+    return std::nullopt;
+  }
   if (!record.value) {
     findings.notInPlace("records-list-unusable", "The runtime's list of apps ", record.problem,
                         ": ", named,
@@ -171,6 +207,7 @@ void checkRecords(const std::filesystem::path& config, const std::filesystem::pa
     // the runtime skips the others.
     ListedManifests manifests;
     bool here = false;
+    bool unreadAbove = false;  // a manifest listed before the key's holder went unread
     const std::string* holder = nullptr;
     std::set<std::string_view> seen;  // a path listed again changes nothing
     for (const std::string& path : *listed) {
@@ -185,6 +222,7 @@ void checkRecords(const std::filesystem::path& config, const std::filesystem::pa
         continue;
       }
       const ListedManifests::Holds holds = manifests.holds(path);
+      if (holds == ListedManifests::Holds::Unread && holder == nullptr) unreadAbove = true;
       if (holds == ListedManifests::Holds::Key && holder == nullptr) {
         holder = &path;
         findings.notInPlace("records-other-manifest",
@@ -206,11 +244,18 @@ void checkRecords(const std::filesystem::path& config, const std::filesystem::pa
                             Command{{"vrdelist", path}});
       }
     }
-    if (manifests.stopped()) {
-      findings.inPlace("records-reading-stopped", "Stopped reading the manifests listed in ",
-                       Path{"file", appConfigFile(config).u8string()}, " after ",
-                       ListedManifests::kReadAtMost / (1024 * 1024),
-                       " MiB; those further down were not checked");
+    const Path list{"file", appConfigFile(config).u8string()};
+    const auto megabytes = ListedManifests::kReadAtMost / (1024 * 1024);
+    if (unreadAbove && here) {
+      // The runtime takes the first listed manifest that declares the key,
+      // and one of those went unread.
+      findings.notInPlace("records-unchecked-above", "Stopped reading the manifests listed in ",
+                          list, " after ", megabytes,
+                          " MiB, before this one: one listed above it may hold the app key. "
+                          "Start the runtime, whose answers then decide, and run vrcheck again.");
+    } else if (manifests.stopped()) {
+      findings.inPlace("records-reading-stopped", "Stopped reading the manifests listed in ", list,
+                       " after ", megabytes, " MiB; those further down were not checked");
     }
     if (!here) {
       findings.notInPlace("records-not-listed", "Not in the runtime's list of apps, ",

@@ -34,6 +34,17 @@ std::size_t sequenceLength(std::string_view text, std::size_t at) {
   return 0;
 }
 
+// The code point of the sequence at text[at] when it is a C1 control (NEL,
+// U+0085, among them) or the Unicode line or paragraph separator, else 0.
+int lineSeparator(std::string_view text, std::size_t at, std::size_t length) {
+  const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[at + i]); };
+  if (length == 2 && byte(0) == 0xC2 && byte(1) < 0xA0) return byte(1);
+  if (length == 3 && byte(0) == 0xE2 && byte(1) == 0x80 && (byte(2) == 0xA8 || byte(2) == 0xA9)) {
+    return 0x2000 | (byte(2) - 0xA8 + 0x28);
+  }
+  return 0;
+}
+
 // text as a JSON string. Written by hand rather than through a JSON
 // library's document, which costs a report of eight findings more than all
 // the rest of vrcheck's own work.
@@ -61,6 +72,12 @@ void appendString(std::string& out, std::string_view text) {
     } else if (static_cast<std::uint8_t>(c) < 0x20) {
       out += {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
       ++at;
+    } else if (const int separator = lineSeparator(text, at, length); separator != 0) {
+      // Valid JSON as they are, but readers that split lines on them
+      // (Python's splitlines, older JavaScript) would cut a finding in two.
+      out += {'\\', 'u', kHex[separator >> 12], kHex[(separator >> 8) & 0xF],
+              kHex[(separator >> 4) & 0xF], kHex[separator & 0xF]};
+      at += length;
     } else {
       out.append(text, at, length);
       at += length;

@@ -14,7 +14,8 @@ TEST(ReportTest, IsJsonWhateverTheTextsHold) {
   first.code = "records-other-manifest";
   first.message = "Registered from \"C:\\old\": \\x0A";
   first.paths = {{"other_manifest", "C:\\old\\lumora.vrmanifest"},
-                 {"folder", "/opt/caf\xE9/\xED\xA0\x80"}};
+                 {"folder", "/opt/caf\xE9/\xED\xA0\x80"},
+                 {"library", "/opt/a\xC2\x85" "b\xE2\x80\xA8" "c\xE2\x80\xA9" "d\xC2\xA0"}};
   first.fix = {{"vrdelist", "C:\\old\\lumora.vrmanifest"}, {"vrenlist", "a\nb\x01"}};
   Finding second;
   second.code = "binary-found";
@@ -31,6 +32,7 @@ TEST(ReportTest, IsJsonWhateverTheTextsHold) {
   EXPECT_EQ(findings[0]["level"], "warn");
   EXPECT_EQ(findings[0]["message"], first.message);
   EXPECT_EQ(findings[0]["other_manifest"], "C:\\old\\lumora.vrmanifest");
+  EXPECT_EQ(findings[0]["library"], first.paths[2].second);
   // Each byte that is no UTF-8 (a lone surrogate's, an overlong's, one past
   // U+10FFFF) as U+FFFD.
   EXPECT_EQ(findings[0]["folder"], "/opt/caf\xEF\xBF\xBD/\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
@@ -41,8 +43,12 @@ TEST(ReportTest, IsJsonWhateverTheTextsHold) {
             "Jos\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xAE "
             "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD");
   EXPECT_FALSE(findings[1].contains("fix"));
-  // A line for the document's start, one a finding, one for its end.
+  // A line for the document's start, one a finding, one for its end, and
+  // no other line break, even for readers that split on more than \n.
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4);
+  for (const char* separator : {"\xC2\x85", "\xE2\x80\xA8", "\xE2\x80\xA9"}) {
+    EXPECT_EQ(text.find(separator), std::string::npos) << text;
+  }
 }
 
 }  // namespace

@@ -393,8 +393,16 @@ const std::vector<Situation> kSituations = {
     row("stopped, list of numbers and objects", 3, kStopped + Expects{{"records-list-no-paths", "holds no list of "
         "paths in \"manifest_paths\": {appconfig}"}, {"records-auto-launch-on", "Auto-launch on"}})
         .stopped(R"({"manifest_paths": [1, {"a": ["{manifest}"]}]})"),
-    row("stopped, list huge", 3, kStopped + Expects{{"records-list-unusable", "is larger than 1 MiB: {appconfig}"},
-        {"records-auto-launch-on", "Auto-launch on"}}).stopped(kHuge),
+    // What keeps this user or vrcheck from the list keeps no runtime from it.
+    row("stopped, list huge", 3, kStopped + Expects{{"records-list-too-large", "is larger than 1 MiB, more than "
+        "vrcheck reads: {appconfig}. Start the runtime"}, {"records-auto-launch-on", "Auto-launch on"}}).stopped(kHuge),
+    row("stopped, list in a folder this user may not enter", 3, kStopped + Expects{{"records-list-closed", "The "
+        "runtime's list of apps cannot be read: {appconfig}. This user may not enter {locked}; run as the user who "
+        "wears the headset, or give this user access."}, {"records-auto-launch-off", "{options}: it cannot be read"}})
+        .stopped(kLocked).only(Platform::Linux),
+    row("stopped, list not for this user to read", 3, kStopped + Expects{{"records-list-closed", "cannot be read: "
+        "{appconfig}. This user may not read it; run as the user"}, {"records-auto-launch-on", "Auto-launch on"}})
+        .stopped(kUnreadable).only(Platform::Linux),
     row("stopped, list a folder", 3, kStopped + Expects{{"records-list-unusable", "is not a regular file: "
         "{appconfig}"}, {"records-auto-launch-on", "Auto-launch on"}}).stopped(kFolder),
     row("stopped, thousands of listed paths", 0, kStopped + kRecordsInPlace).stopped(thousandsOfPaths()),
@@ -470,6 +478,16 @@ const std::vector<Situation> kSituations = {
     row("runtime folder without its library", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
         {"runtime-no-library", "client library not found: {library}"}, unreachable("vrclient Shared Lib Not Found (102)")})
         .paths(paths("root", R"(["{nolibrary}"])")),
+    // The loader would open a pipe and wait for ever.
+    row("runtime's client library a pipe", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-library-not-regular", "Runtime's client library is not a regular file: {pipelibrary}. Reinstall"}})
+        .paths(paths("root", R"(["{piperoot}"])")).only(Platform::Linux),
+    row("runtime's client library the zero device", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths "
+        "file"}, {"runtime-library-not-regular", "not a regular file: {zerolibrary}"}})
+        .paths(paths("root", R"(["{zeroroot}"])")).only(Platform::Linux),
+    row("runtime's client library a folder", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"runtime-library-not-regular", "not a regular file: {folderlibrary}"}})
+        .paths(paths("root", R"(["{folderroot}"])")),
     row("runtime entry empty", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
         {"paths-file-empty-runtime", "first \"runtime\" entry is empty: {paths}"}, unreachable("Installation Not Found "
         "(100)")}).paths(paths("root", R"([""])")),
@@ -514,9 +532,13 @@ const std::vector<Situation> kSituations = {
         "Runtime paths file is larger than 1 MiB: {paths}"}, kNoPathsFile}).paths(kHuge),
     row("paths file a device", 1, kManifestInPlace + Expects{{"paths-file-not-regular",
         "Runtime paths file is not a regular file: {paths}"}}).paths(kDevice).only(Platform::Linux),
+    // The loaders answer otherwise here: Linux's 110, the Windows DLL 100.
     row("runtime entry a nested list", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
         {"paths-list-not-folders", "\"runtime\" is not a list of folders"}, kNoPathsFile})
-        .paths(paths("root", R"([["{root}"]])")),
+        .paths(paths("root", R"([["{root}"]])")).only(Platform::Linux),
+    row("runtime entry a nested list, Windows' loader", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
+        {"paths-list-not-folders", "\"runtime\" is not a list of folders"}, unreachable("Installation Not Found (100)")})
+        .paths(paths("root", R"([["{root}"]])")).only(Platform::Windows),
     row("runtime entry an object", 1, kManifestInPlace + Expects{{"paths-file", "Runtime paths file"},
         {"paths-list-not-folders", "\"runtime\" is not a list of folders"}, kNoPathsFile})
         .paths(paths("root", R"({"a": "b"})")),
@@ -688,6 +710,14 @@ const std::vector<Situation> kSituations = {
     row("stopped, more listed manifests than are read", 0, kStopped + Expects{{"records-listed", "Listed"},
         {"records-reading-stopped", "Stopped reading the manifests listed in {appconfig} after 8 MiB; those further "
         "down were not checked"}, {"records-auto-launch-on", "Auto-launch on"}})
+        .stopped(R"({"manifest_paths": ["{manifest}", )" + spellingsOfOldPath(12) + R"("{oldpath}"]})")
+        .other(withMember(R"({"applications": [{"app_key": "other.app"}]})",
+                          "\"pad\": \"" + std::string(1000 * 1000, 'x') + "\"")),
+    // Any of those left unread above this one could hold the key.
+    row("stopped, more listed manifests than are read, above this one", 3, kStopped + Expects{{"records-listed",
+        "Listed"}, {"records-unchecked-above", "Stopped reading the manifests listed in {appconfig} after 8 MiB, "
+        "before this one: one listed above it may hold the app key. Start the runtime"},
+        {"records-auto-launch-on", "Auto-launch on"}})
         .stopped(R"({"manifest_paths": [)" + spellingsOfOldPath(12) + R"("{manifest}"]})")
         .other(withMember(R"({"applications": [{"app_key": "other.app"}]})",
                           "\"pad\": \"" + std::string(1000 * 1000, 'x') + "\"")),
@@ -731,10 +761,12 @@ std::vector<Row> rowsFor(Platform platform) {
 // control character than a newline.
 std::string asLogged(const std::string& text) { return replaced(text, "\n", "\\x0A"); }
 
-// The name of the user the tools run as, as they tell it.
+// The name of the user the tools run as, as they tell it: USER only when
+// it names that user.
 std::string effectiveUser() {
-  if (geteuid() == 0) return "root";
-  if (const char* user = std::getenv("USER")) return user;
+  const char* user = std::getenv("USER");
+  const passwd* named = user != nullptr ? getpwnam(user) : nullptr;
+  if (named != nullptr && named->pw_uid == geteuid()) return user;
   const passwd* entry = getpwuid(geteuid());
   return entry != nullptr ? entry->pw_name : "";
 }
@@ -789,6 +821,12 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
         {"opencomposite", scratch / "opencomposite"},
         {"oclibrary", scratch / "opencomposite" / bin / libraryName},
         {"ocserver", scratch / "opencomposite" / server},
+        {"piperoot", scratch / "pipe library"},
+        {"pipelibrary", scratch / "pipe library" / bin / libraryName},
+        {"zeroroot", scratch / "zero library"},
+        {"zerolibrary", scratch / "zero library" / bin / libraryName},
+        {"folderroot", scratch / "folder library"},
+        {"folderlibrary", scratch / "folder library" / bin / libraryName},
         {"ansiroot", scratch / "rt 日本" / "root"},
         {"ansipaths", scratch / "José-日本.vrpath"},
         {"home", runtime.home()},
@@ -805,7 +843,7 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
     writeFile(folders.at("oldpath"),
               situation().otherText.empty() ? kManifest : situation().otherText);
     writeFile(folders.at("otherold"), kManifest);
-    layOutRuntimes(scratch, bin, libraryName);
+    layOutRuntimes(scratch, bin, libraryName, server);
   }
 
   // Translation layers are the stand-in's library without a server, so
@@ -813,7 +851,7 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
   // OpenComposite past the first MiB, as its builds do. Laid out only for
   // the rows that name them: the copy is megabytes.
   void layOutRuntimes(const std::filesystem::path& scratch, const std::filesystem::path& bin,
-                      const char* libraryName) const {
+                      const char* libraryName, const std::filesystem::path& server) const {
     std::string text = situation().pathsText;
     for (const auto& [name, value] : situation().environment) text += value;
     const std::filesystem::path library = standinLibrary(platform());
@@ -827,6 +865,12 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
       std::filesystem::copy_file(library, copy);
       std::ofstream(copy, std::ios::app | std::ios::binary)
           << std::string(1536 * 1024, '\0') << "OpenComposite";
+    }
+    for (const auto& [kind, marker] : {std::pair{"pipe", kFifo}, {"zero", kZero}, {"folder", kFolder}}) {
+      if (text.find("{" + std::string(kind) + "root}") == std::string::npos) continue;
+      const std::filesystem::path root = scratch / (std::string(kind) + " library");
+      writeFile(root / server, "");
+      writeFile(root / bin / libraryName, marker);
     }
     if (text.find("{ansiroot}") != std::string::npos) {
       const std::filesystem::path ansiRoot = scratch / "rt 日本" / "root";
@@ -1089,8 +1133,11 @@ TEST_P(VrcheckTest, Finds) {
   const std::string path = layOut();
   placeholders_["{manifest}"] = path;
   setStore(row.storeKind, path);
-  if (!row.appConfig.empty())
-    writeFile(runtime.configFolder() / "appconfig.json", expanded(row.appConfig, true));
+  if (!row.appConfig.empty()) {
+    const std::filesystem::path list = runtime.configFolder() / "appconfig.json";
+    writeFile(list, expanded(closedUp(row.appConfig) ? kList : row.appConfig, true));
+    closeUp(list, row.appConfig);
+  }
   if (!row.optionsText.empty()) {
     writeFile(runtime.configFolder() / "vrappconfig" / "lumora.corvane.vrappconfig",
               row.optionsText);
@@ -1128,8 +1175,9 @@ TEST_P(VrcheckTest, Finds) {
     return std::any_of(row.findings.begin(), row.findings.end(),
                        [&](const Expect& finding) { return std::string(finding.code) == code; });
   };
-  const bool loaderStarted =
-      !finds("runtime-translation-layer") && !finds("paths-file-not-regular");
+  const bool loaderStarted = !finds("runtime-translation-layer") &&
+                             !finds("paths-file-not-regular") &&
+                             !finds("runtime-library-not-regular");
   const bool connected = loaderStarted && !finds("runtime-unreachable");
   for (const JournalEntry& call : calls) {
     EXPECT_TRUE(call.call.rfind("Get", 0) == 0 || call.call == "IsApplicationInstalled" ||
