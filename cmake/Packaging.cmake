@@ -50,10 +50,8 @@ if(WIN32)
   install(FILES ${PROJECT_SOURCE_DIR}/examples/lumora.vrmanifest DESTINATION examples)
   # The SDK's own DLL (windows/openvr_dll.cmake), which every tool loads at
   # start, with the licence it is distributed under.
-  install(FILES "${OPENVR_DLL}" DESTINATION .)
-  if(EXISTS "${OPENVR_DLL_LICENSE}")
-    install(FILES "${OPENVR_DLL_LICENSE}" DESTINATION . RENAME openvr_api.LICENSE.txt)
-  endif()
+  install(FILES "${OPENVR_DLL}" "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/openvr_api.LICENSE.txt"
+          DESTINATION .)
 
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME vrenlist-${PROJECT_VERSION}-win64)

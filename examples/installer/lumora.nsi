@@ -4,7 +4,7 @@
 ; vrcheck.exe what stands in the way when that fails. Copy it and put your own
 ; application's files where the placeholder says.
 ;
-;   makensis -DTOOLS_DIR=<folder holding the three tools and openvr_api.dll>
+;   makensis -DTOOLS_DIR=<folder holding the three tools, openvr_api.dll and its licence>
 ;            -DOUTFILE=<setup.exe> lumora.nsi
 ;
 ; Silent use: setup.exe /S [/D=<install folder>] (/D= last and unquoted, even
@@ -14,7 +14,7 @@ Unicode true
 Target amd64-unicode
 
 !ifndef TOOLS_DIR
-  !error "Give -DTOOLS_DIR=<folder holding vrenlist.exe, vrdelist.exe, vrcheck.exe and openvr_api.dll>"
+  !error "Give -DTOOLS_DIR=<folder holding vrenlist.exe, vrdelist.exe, vrcheck.exe, openvr_api.dll and openvr_api.LICENSE.txt>"
 !endif
 !ifndef OUTFILE
   !define OUTFILE "lumora-setup.exe"
@@ -267,6 +267,23 @@ Function FindFirstProblem
   Pop $0
 FunctionEnd
 
+; The message of vrcheck's finding whose code is on the stack, in $problem,
+; or "" when it found no such thing.
+Function FindingMessage
+  StrCpy $problem ""
+  ${If} $report P<> 0
+    Call FindingLine
+    ${If} $R0 P<> 0
+      Push '"message":"'
+      Call StringInLine
+      StrCpy $problem $jsonText
+    ${EndIf}
+  ${Else}
+    Pop $problem
+    StrCpy $problem ""
+  ${EndIf}
+FunctionEnd
+
 ; Appends vrcheck's lines to install.log, as they are.
 Function AppendDiagnosisToLog
   Push $0
@@ -290,6 +307,7 @@ FunctionEnd
   Delete "${folder}\vrdelist.exe"
   Delete "${folder}\vrcheck.exe"
   Delete "${folder}\openvr_api.dll"
+  Delete "${folder}\openvr_api.LICENSE.txt"
   Delete "${folder}\${MANIFEST}"
   Delete "${folder}\install.log"
   Delete "${folder}\uninstall.exe"
@@ -316,6 +334,7 @@ Section "Lumora"
   File "${TOOLS_DIR}/vrdelist.exe"
   File "${TOOLS_DIR}/vrcheck.exe"
   File "${TOOLS_DIR}/openvr_api.dll"
+  File "${TOOLS_DIR}/openvr_api.LICENSE.txt"  ; the SDK's licence asks that it go with the DLL
 
   ; The tools run with a working folder of their own: Windows cannot remove
   ; a folder that a process, or one just ending, works in.
@@ -327,6 +346,19 @@ Section "Lumora"
   ; refuse this one. vrcheck names its manifest exactly, from the runtime's
   ; records; take that one back too.
   Call RunVrcheck
+  ; A translation layer listed first would be loaded by vrdelist and
+  ; vrenlist, and some answer with a message box and an abort, which hangs
+  ; or fails a silent install without a reason. The app is installed all
+  ; the same; vrcheck's message says what to do, and then running the
+  ; installer again registers it.
+  Push "runtime-translation-layer"
+  Call FindingMessage
+  ${If} $problem != ""
+    !insertmacro Log "Warning: ${APP_NAME} is not registered with the OpenVR runtime: $problem"
+    MessageBox MB_ICONEXCLAMATION "${APP_NAME} is installed, but it will not start with the OpenVR runtime: $problem$\r$\n$\r$\nDetails are in $INSTDIR\install.log." /SD IDOK
+    Call AppendDiagnosisToLog
+    Goto registered
+  ${EndIf}
   Call FindOtherRegistration
   ${If} $otherManifest != ""
     !insertmacro RunTool "$INSTDIR\vrdelist.exe" $otherManifest
@@ -358,6 +390,7 @@ Section "Lumora"
     MessageBox MB_ICONSTOP "Registering ${APP_NAME} with the OpenVR runtime failed (status $status)." /SD IDOK
     Abort
   ${EndIf}
+  registered:
   System::Free $diagnosis
   System::Free $report
 

@@ -1,6 +1,9 @@
 // The example installer (examples/installer/lumora.nsi) as its users run
 // it: silently, under Wine, with the tools it carries talking to the
-// Windows stand-in runtime through the loader beside them. Windows only.
+// Windows stand-in runtime through the SDK's openvr_api.dll beside them.
+// Windows only.
+#include <fstream>
+
 #include "temp_dir.h"
 #include "tool_test_fixture.h"
 
@@ -84,7 +87,7 @@ TEST_P(InstallerTest, RegistersMovesAndUninstalls) {
             (kCheckNotRunning + Calls{kInit, addManifest(first), kAutoLaunch, kCleanup}));
   EXPECT_EQ(runtime.registry()["autoLaunch"]["lumora.corvane"], true);
   for (const char* file : {"vrenlist.exe", "vrdelist.exe", "vrcheck.exe", "openvr_api.dll",
-                           "lumora.vrmanifest", "uninstall.exe"}) {
+                           "openvr_api.LICENSE.txt", "lumora.vrmanifest", "uninstall.exe"}) {
     EXPECT_TRUE(std::filesystem::exists(defaultFolder() / file)) << file;
   }
   EXPECT_TRUE(keyExists(kInstallerKey));
@@ -224,6 +227,35 @@ TEST_P(InstallerTest, WithoutARuntimeTheInstallFinishesWithAWarning) {
   uninstall(defaultFolder());
   EXPECT_FALSE(std::filesystem::exists(defaultFolder()));
   EXPECT_FALSE(keyExists(kInstallerKey));
+}
+
+// A translation layer listed first is never loaded: some answer a tool
+// with a message box and an abort. The install completes and says why the
+// app is not registered.
+TEST_P(InstallerTest, WithATranslationLayerFirstItRunsNoToolThatLoadsIt) {
+  // The stand-in's library without a server program beside it, so that
+  // loading it would show in a journal of its own.
+  const std::filesystem::path layer = runtime.scratch() / "layer";
+  std::filesystem::create_directories(layer / "bin");
+  std::filesystem::copy_file(standinLibrary(Platform::Windows), layer / "bin" / "vrclient_x64.dll");
+  const std::string paths = readFile(runtime.pathRegistry());
+  nlohmann::json listed = nlohmann::json::parse(paths);
+  listed["runtime"].insert(listed["runtime"].begin(), argument(layer));
+  std::ofstream(runtime.pathRegistry(), std::ios::binary | std::ios::trunc) << listed.dump();
+
+  ASSERT_EQ(install(), 0);
+  EXPECT_FALSE(std::filesystem::exists(layer / "state" / "journal.log")) << "the layer was loaded";
+  EXPECT_EQ(runtime.calls(), Calls{});
+  EXPECT_TRUE(std::filesystem::exists(defaultFolder() / "vrenlist.exe"));
+  EXPECT_TRUE(keyExists(kInstallerKey));
+  const std::string log = readFile(defaultFolder() / "install.log");
+  EXPECT_NE(log.find(utf16le("Warning: Lumora is not registered with the OpenVR runtime: Runtime "
+                             "folder holds a translation layer such as OpenComposite or xrizer: ")),
+            std::string::npos);
+  EXPECT_NE(log.find(utf16le(", which holds the vendor's runtime, first in ")), std::string::npos);
+
+  std::ofstream(runtime.pathRegistry(), std::ios::binary | std::ios::trunc) << paths;
+  uninstall(defaultFolder());
 }
 
 VRENLIST_INSTANTIATE_FOR_WINDOWS(InstallerTest);

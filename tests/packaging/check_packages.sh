@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # check_packages.sh: inspects the packages that scripts/package left in
 # dist/, and runs what they hold. Needs the default and windows-x64 builds
-# (build/, build-windows/) for the stand-in runtimes and the loader that
-# stands in for openvr_api.dll; installs nothing into the system.
+# (build/, build-windows/) for the stand-in runtimes; installs nothing into
+# the system.
 set -uo pipefail
 source "$(dirname "$0")/checks.sh"
 deb=$repo/dist/$deb_name
 zip=$repo/dist/$zip_name
+# The SHA-256 of the SDK's openvr_api.dll, as the Windows build checks it.
+openvr_sha256=$(sed -n 's/^set(_openvr_kept_sha256 \([0-9a-f]*\))$/\1/p' "$repo/cmake/windows/openvr_dll.cmake")
 
 echo "--- $deb"
 dpkg-deb -I "$deb" >"$work/info"
@@ -55,10 +57,12 @@ for file in vrenlist.exe vrdelist.exe vrcheck.exe README.txt LICENSE.txt vrenlis
   examples/installer/lumora.nsi examples/lumora.vrmanifest; do
   check "holds $file" has_line "^$zip_top/$file$" "$work/zip-files"
 done
-check "holds no openvr_api.dll of its own" sh -c "! grep -q openvr_api.dll '$work/zip-files'"
 unzip -q "$zip" -d "$work/zip"
-check "README says where openvr_api.dll comes from" has_line 'bin\\win64\\openvr_api.dll' \
-  "$work/zip/$zip_top/README.txt"
+check "holds the SDK's openvr_api.dll" has_sum "$openvr_sha256" "$work/zip/$zip_top/openvr_api.dll"
+check "... with the SDK's licence" cmp "$repo/third_party/openvr-1.23.7/LICENSE" \
+  "$work/zip/$zip_top/openvr_api.LICENSE.txt"
+check "README says what openvr_api.dll is, and its licence" has_line \
+  'openvr_api.dll.*BSD|BSD.*openvr_api.dll' "$work/zip/$zip_top/README.txt"
 for tool in vrenlist vrdelist vrcheck; do
   exe=$work/zip/$zip_top/$tool.exe
   check "$tool.exe: version resource, manifest, ASLR and NX" \
@@ -76,14 +80,28 @@ check "... and the runtime got the auto-launch call" has_line \
 check "... and the removal" has_line '^RemoveApplicationManifest ' \
   "$work/windows-runtime/root/state/journal.log"
 
-# Given an SDK that has the DLL, the archive carries it.
+# The example installer, built from the package's own folder as its README
+# says, installs the SDK's DLL beside the tools and registers with it.
+folder=$work/windows-runtime.zip/$zip_top
+check "the example installer builds from the package's folder" sh -c \
+  "cd '$folder' && makensis -V2 -DTOOLS_DIR=../.. -DOUTFILE='$work/lumora-setup.exe' examples/installer/lumora.nsi"
+STANDIN_LIBRARY=$repo/build-windows/standin_runtime/vrclient_x64.dll "$repo/scripts/with-wine-prefix" \
+  "$repo/scripts/with-standin-runtime" --windows "$work/installer-runtime" \
+  sh -c '"$WINE" "$1" /S "/D=$2"' sh "$work/lumora-setup.exe" "Z:${work//\//\\}\\installed" \
+  2>"$work/installer-stderr"
+check "... and installs silently under Wine" test $? -eq 0
+check "... laying the SDK's openvr_api.dll beside the tools" has_sum "$openvr_sha256" \
+  "$work/installed/openvr_api.dll"
+check "... with its licence" test -s "$work/installed/openvr_api.LICENSE.txt"
+check "... and registers through it" has_line '^SetApplicationAutoLaunch "lumora.corvane" true$' \
+  "$work/installer-runtime/root/state/journal.log"
+
+# A build given an SDK takes that SDK's DLL, whatever its bytes.
 sdk=$work/sdk
 mkdir -p "$sdk/bin/win64"
-cp "$repo/build-windows/bin/openvr_api.dll" "$sdk/bin/win64/"
-(cd "$repo" && cmake --preset windows-release -B "$work/build-with-sdk" -DOPENVR_ROOT="$sdk" >/dev/null &&
-  cmake --build "$work/build-with-sdk" -j "$(nproc)" >/dev/null &&
-  cd "$work/build-with-sdk" && cpack -G ZIP >/dev/null)
-check "with OPENVR_ROOT's DLL, the archive holds openvr_api.dll" sh -c \
-  "unzip -Z1 '$work/build-with-sdk/vrenlist-$version-win64.zip' | grep -qx '$zip_top/openvr_api.dll'"
+{ cat "$repo/third_party/openvr-1.23.7/bin/win64/openvr_api.dll"; echo; } >"$sdk/bin/win64/openvr_api.dll"
+(cd "$repo" && cmake --preset windows-release -B "$work/build-with-sdk" -DOPENVR_ROOT="$sdk" >/dev/null)
+check "with OPENVR_ROOT's DLL, the build lays out that one" \
+  cmp "$sdk/bin/win64/openvr_api.dll" "$work/build-with-sdk/bin/openvr_api.dll"
 
 finish

@@ -22,15 +22,15 @@ check() {  # check WHAT COMMAND...: the command's success is the check's
   fi
 }
 has_line() { grep -qE "$1" "$2"; }  # has_line ERE FILE
+has_sum() { [ "$(sha256sum <"$2")" = "$1  -" ]; }  # has_sum SHA256 FILE
 
 # zipped_round_trip ZIP RUNTIME_DIR: unpacks a .zip and runs its vrenlist.exe,
 # vrcheck.exe (status 3: the example ships no binary) and vrdelist.exe on the
-# example manifest under Wine, beside the loader in place of the SDK's DLL,
-# against a Windows stand-in runtime in RUNTIME_DIR.
+# example manifest under Wine, with the SDK's openvr_api.dll the archive
+# carries, against a Windows stand-in runtime in RUNTIME_DIR.
 zipped_round_trip() {
   local unpacked=$2.zip
   unzip -q "$1" -d "$unpacked"
-  cp "$repo/build-windows/bin/openvr_api.dll" "$unpacked/$zip_top/"
   local manifest=Z:${repo//\//\\}\\examples\\lumora.vrmanifest
   cat >"$unpacked/round-trip.sh" <<'SCRIPT'
 "$WINE" "$1/vrenlist.exe" "$2" || exit
