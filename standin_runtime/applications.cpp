@@ -36,7 +36,7 @@ std::optional<std::vector<DeclaredApplication>> readManifest(const std::string& 
   const std::optional<std::string> text = readRegularFile(fromUtf8(path));
   if (!text) return std::nullopt;
   // A byte order mark is skipped here, as nothing says the runtime does not.
-  const nlohmann::json manifest = corvane::vrcheck::parseJson(*text).value;
+  const nlohmann::json manifest = corvane::readers::parseJson(*text).value;
   const auto listed = manifest.find("applications");
   if (listed == manifest.end() || !listed->is_array() || listed->empty()) return std::nullopt;
   std::vector<DeclaredApplication> applications;

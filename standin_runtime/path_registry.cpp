@@ -88,15 +88,15 @@ std::optional<RuntimePaths> readFile(const std::filesystem::path& file) {
 }  // namespace
 
 json parseAsTheRuntimeDoes(const std::string& text) {
-  if (corvane::vrcheck::startsWith(text, corvane::vrcheck::kByteOrderMark)) {
+  if (corvane::readers::startsWith(text, corvane::readers::kByteOrderMark)) {
     return json(json::value_t::discarded);
   }
-  return corvane::vrcheck::parseJson(text).value;
+  return corvane::readers::parseJson(text).value;
 }
 
 std::optional<std::string> readRegularFile(const std::filesystem::path& file) {
-  corvane::vrcheck::SmallFile read = corvane::vrcheck::readSmallFile(file);
-  if (read.problem != corvane::vrcheck::FileProblem::None) return std::nullopt;
+  corvane::readers::SmallFile read = corvane::readers::readSmallFile(file);
+  if (read.problem != corvane::readers::FileProblem::None) return std::nullopt;
   return std::move(read.bytes);
 }
 

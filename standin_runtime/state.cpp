@@ -11,7 +11,7 @@
 namespace standin {
 namespace {
 
-using corvane::vrcheck::memberOf;
+using corvane::readers::memberOf;
 using nlohmann::json;
 
 // Stored values of the type expected; a value of another type is not set,

@@ -11,6 +11,7 @@ namespace corvane::vrcheck {
 namespace {
 
 using nlohmann::json;
+using namespace readers;  // the careful file and JSON readers
 
 constexpr const char* kWriteAnew = "start the runtime once as this user, which writes it anew.";
 

@@ -12,6 +12,7 @@ namespace corvane::vrcheck {
 namespace {
 
 using nlohmann::json;
+using namespace readers;  // the careful file and JSON readers
 using tools::kAppKey;
 
 #ifdef _WIN32

@@ -16,6 +16,7 @@ namespace corvane::vrcheck {
 namespace {
 
 using nlohmann::json;
+using namespace readers;  // the careful file and JSON readers
 using tools::kAppKey;
 
 std::filesystem::path appConfigFile(const std::filesystem::path& config) {

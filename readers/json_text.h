@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace corvane::vrcheck {
+namespace corvane::readers {
 
 // jsoncpp's stackLimit: a value inside more containers than this fails
 // the whole text ("Exceeded stackLimit in readValue()").
@@ -36,4 +36,4 @@ bool startsWith(std::string_view text, std::string_view prefix);
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-}  // namespace corvane::vrcheck
+}  // namespace corvane::readers

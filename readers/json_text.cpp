@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstddef>
 
-namespace corvane::vrcheck {
+namespace corvane::readers {
 namespace {
 
 using nlohmann::json;
@@ -129,4 +129,4 @@ ParsedJson parseJson(std::string_view text) {
   return parsed;
 }
 
-}  // namespace corvane::vrcheck
+}  // namespace corvane::readers

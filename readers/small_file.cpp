@@ -5,7 +5,7 @@
 #include <memory>
 #include <system_error>
 
-namespace corvane::vrcheck {
+namespace corvane::readers {
 namespace {
 
 using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
@@ -105,4 +105,4 @@ bool fileContains(const std::filesystem::path& file, std::string_view text, std:
   return false;
 }
 
-}  // namespace corvane::vrcheck
+}  // namespace corvane::readers

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace corvane::vrcheck {
+namespace corvane::readers {
 
 // Far beyond any manifest or paths file; a larger file is something else.
 constexpr std::uintmax_t kLargestFile = 1024 * 1024;
@@ -36,4 +36,4 @@ SmallFile readSmallFile(const std::filesystem::path& file);
 // piece at a time, so a large file costs no more memory than a small one.
 bool fileContains(const std::filesystem::path& file, std::string_view text, std::uintmax_t limit);
 
-}  // namespace corvane::vrcheck
+}  // namespace corvane::readers
