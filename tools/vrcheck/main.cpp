@@ -15,6 +15,7 @@
 #include "registration.h"
 #include "report.h"
 #include "runtime.h"
+#include "settings.h"
 #include "standard_error.h"
 
 namespace {
@@ -42,6 +43,7 @@ int checkAll(const char* manifestPath, Findings& findings) {
                        Path{"runtime_folder", facts.vendorRuntime}, " answer, in ",
                        Path{"config_folder", facts.config});
       checkRecords(config, manifest, manifestPath, findings);
+      checkSettings(config, findings);
     }
     return facts.layer ? kNotInPlace : kRuntimeFailure;
   }
@@ -51,7 +53,10 @@ int checkAll(const char* manifestPath, Findings& findings) {
   if (init == vr::VRInitError_Init_NoServerForBackgroundApp) {
     findings.inPlace("runtime-stopped", "Runtime not running; its records answer, in ",
                      Path{"config_folder", facts.config});
-    if (!facts.config.empty()) checkRecords(config, manifest, manifestPath, findings);
+    if (!facts.config.empty()) {
+      checkRecords(config, manifest, manifestPath, findings);
+      checkSettings(config, findings);
+    }
     return verdict(findings);
   }
   // The runtime's own answer is the authority; the findings above explain it.
@@ -75,6 +80,7 @@ int checkAll(const char* manifestPath, Findings& findings) {
   }
   if (!facts.config.empty()) {
     noteLaggingRecords(config, manifest, live.registeredHere, live.autoLaunch, findings);
+    checkSettings(config, findings);
   }
   return verdict(findings);
 }

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "json_text.h"
+#include "record_file.h"
 #include "runtime.h"
 #include "same_path.h"
-#include "small_file.h"
 
 namespace corvane::vrcheck {
 namespace {
@@ -25,65 +25,6 @@ std::filesystem::path appConfigFile(const std::filesystem::path& config) {
 
 std::filesystem::path optionsFile(const std::filesystem::path& config) {
   return config / "vrappconfig" / (std::string(kAppKey) + ".vrappconfig");
-}
-
-// A record as JSON, or nullopt with why not: "" for a missing file, else a
-// sentence on what the runtime makes of it.
-struct Record {
-  std::optional<json> value;
-  std::string problem;
-  std::uintmax_t bytesRead = 0;  // what the reader took in: nothing of a file it refused
-  SmallFile unread;              // why the reader took nothing in, if so
-};
-
-Record refused(std::string problem) {
-  Record record;
-  record.problem = std::move(problem);
-  return record;
-}
-
-// What the runtime makes of a record's bytes.
-Record parseRecord(std::string_view bytes) {
-  // The runtime's reader cannot parse these, and starts afresh.
-  if (startsWith(bytes, "\xFF\xFE") || startsWith(bytes, "\xFE\xFF")) {
-    return refused("is saved as UTF-16, which the runtime cannot parse");
-  }
-  if (startsWith(bytes, kByteOrderMark)) {
-    return refused("starts with a byte order mark, which the runtime cannot parse");
-  }
-  ParsedJson parsed = parseJson(bytes);
-  if (parsed.problem == JsonProblem::TooDeep) {
-    return refused("nests deeper than the runtime reads (" + std::to_string(kDeepestNesting) +
-                   " levels)");
-  }
-  if (parsed.problem == JsonProblem::Syntax) {
-    return refused("is not JSON the runtime can parse, at " + parsed.where);
-  }
-  Record record;
-  record.value = std::move(parsed.value);
-  return record;
-}
-
-Record readRecord(const std::filesystem::path& file) {
-  SmallFile read = readSmallFile(file);
-  const auto unread = [&](std::string problem) {
-    Record record = refused(std::move(problem));
-    record.unread = std::move(read);
-    return record;
-  };
-  switch (read.problem) {
-    case FileProblem::None: break;
-    case FileProblem::Missing: return unread("");
-    case FileProblem::FolderNotEntered:
-      return unread("cannot be read: this user may not enter " + read.folder.u8string());
-    case FileProblem::Unreadable: return unread("cannot be read");
-    case FileProblem::Folder:
-    case FileProblem::NotRegular: return unread("is not a regular file");
-    case FileProblem::TooLarge: return unread("is larger than 1 MiB");
-  }
-  Record record = parseRecord(read.bytes);
-  record.bytesRead = read.bytes.size();
-  return record;
 }
 
 // The paths a parsed list holds, or nullopt when "manifest_paths" is not a
@@ -153,7 +94,8 @@ std::optional<std::vector<std::string>> listedManifests(const std::filesystem::p
   // What keeps this user from reading the list keeps no runtime from it:
   // the runtime reads it as the user who wears the headset, whatever its size.
   const FileProblem unread = record.unread.problem;
-  const char* const giveAccess = "; run as the user who wears the headset, or give this user access.";
+  const char* const giveAccess =
+      "; run as the user who wears the headset, or give this user access.";
   if (unread == FileProblem::FolderNotEntered) {
     findings.notInPlace("records-list-closed", "The runtime's list of apps cannot be read: ", named,
                         ". This user may not enter ",
@@ -166,10 +108,11 @@ std::optional<std::vector<std::string>> listedManifests(const std::filesystem::p
     return std::nullopt;
   }
   if (unread == FileProblem::TooLarge) {
-    findings.notInPlace("records-list-too-large",
-                        "The runtime's list of apps is larger than 1 MiB, more than vrcheck reads: ",
-                        named, ". Start the runtime, whose answers then decide, and run vrcheck "
-                        "again.");
+    findings.notInPlace(
+        "records-list-too-large",
+        "The runtime's list of apps is larger than 1 MiB, more than vrcheck reads: ", named,
+        ". Start the runtime, whose answers then decide, and run vrcheck "
+        "again.");
     return std::nullopt;
   }
   if (!record.value) {

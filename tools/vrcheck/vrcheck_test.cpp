@@ -79,6 +79,7 @@ struct Situation {
   bool running = true;
   std::string appConfig;    // replaces the runtime's list, if not ""
   std::string optionsText;  // replaces the app's options file, if not ""
+  std::string settingsText;  // the runtime's settings file, if not ""
   std::string otherText;    // replaces {oldpath}, if not ""
   std::string workingIn;    // the tool's working folder, if not ours
   bool relative = false;    // the manifest named relative to the working folder
@@ -101,6 +102,7 @@ struct Situation {
   }
   Situation list(std::string text) const { return with(&Situation::appConfig, text); }
   Situation options(std::string text) const { return with(&Situation::optionsText, text); }
+  Situation settings(std::string text) const { return with(&Situation::settingsText, text); }
   Situation other(std::string text) const { return with(&Situation::otherText, text); }
   Situation workingFolder(std::string folder) const { return with(&Situation::workingIn, folder); }
   Situation relativeArgument() const { return with(&Situation::relative, true); }
@@ -183,6 +185,18 @@ std::string deepObjects() {
   for (int i = 0; i < 150000; ++i) text += "{\"\":";
   return text + "null" + std::string(150000, '}');
 }
+
+// As the runtime writes its settings: three spaces, " : ".
+const std::string kSettingsOff = R"({
+   "dashboard" : {
+      "enableDashboard" : false
+   },
+   "steamvr" : {
+      "startDashboardFromAppLaunch" : false,
+      "startOverlayAppsFromDashboard" : false
+   }
+}
+)";
 
 const std::string kBinaryGone =
     replaced(replaced(kManifest, "\"lumora\"", "\"gone\""), "lumora.exe", "gone.exe");
@@ -726,6 +740,25 @@ const std::vector<Situation> kSituations = {
         "Registered from another manifest: {otherold}"}, {"records-listed", "Listed"}, {"records-auto-launch-on",
         "Auto-launch on"}}).stopped(R"({"manifest_paths": [)" + spellingsOfOldPath(5) + R"("{otherold}", "{manifest}"]})")
         .other(kHuge),
+
+    // The runtime's settings, as it writes them: three keep every overlay app from starting.
+    row("settings start no overlay app", 3, kInPlace + Expects{{"settings-overlays-not-started",
+        "setting \"startOverlayAppsFromDashboard\" in \"steamvr\" is false in {settings}: the dashboard starts no "
+        "overlay app, so the app does not start with the runtime. Set it to true"}, {"settings-dashboard-off",
+        "\"enableDashboard\" in \"dashboard\" is false"}, {"settings-dashboard-not-started",
+        "\"startDashboardFromAppLaunch\" in \"steamvr\" is false"}}).settings(kSettingsOff),
+    row("stopped, settings without a dashboard", 3, kStopped + kRecordsInPlace + Expects{{"settings-dashboard-off",
+        "\"enableDashboard\" in \"dashboard\" is false in {settings}"}})
+        .stopped().settings(R"({"dashboard": {"enableDashboard": false}})"),
+    row("settings true, elsewhere, or no booleans", 0, kInPlace).settings(R"({"steamvr": {"startOverlayApps)"
+        R"(FromDashboard": true, "startDashboardFromAppLaunch": "false"}, "dashboard": {"enableDashboard": 0},)"
+        R"( "driver_null": {"enableDashboard": false}, "enableDashboard": false})"),
+    row("settings not JSON", 0, kInPlace + Expects{{"settings-unreadable", "The runtime's settings were not "
+        "checked: {settings} is not JSON the runtime can parse, at line 1"}}).settings(R"({"steamvr": {)"),
+    row("settings nested deep", 0, kInPlace + Expects{{"settings-unreadable", "{settings} nests deeper"}})
+        .settings(deepArrays()),
+    row("settings not for this user to read", 0, kInPlace + Expects{{"settings-unreadable",
+        "{settings} cannot be read"}}).settings(kUnreadable).only(Platform::Linux),
 };
 // clang-format on
 
@@ -802,6 +835,7 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
         {"config", runtime.configFolder()},
         {"appconfig", runtime.configFolder() / "appconfig.json"},
         {"options", runtime.configFolder() / "vrappconfig" / "lumora.corvane.vrappconfig"},
+        {"settings", runtime.configFolder() / "steamvr.vrsettings"},
         {"log", scratch / "log"},
         {"gone", scratch / "gone 'ü' 日本"},
         {"bare", scratch / "bare"},
@@ -1141,6 +1175,11 @@ TEST_P(VrcheckTest, Finds) {
   if (!row.optionsText.empty()) {
     writeFile(runtime.configFolder() / "vrappconfig" / "lumora.corvane.vrappconfig",
               row.optionsText);
+  }
+  if (!row.settingsText.empty()) {
+    const std::filesystem::path settings = runtime.configFolder() / "steamvr.vrsettings";
+    writeFile(settings, closedUp(row.settingsText) ? "{}" : row.settingsText);
+    closeUp(settings, row.settingsText);
   }
   runtime.setRunning(row.running);
   runtime.setFaults(nlohmann::json::parse(expanded(row.faultsAsked.dump(), true)));
