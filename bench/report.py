@@ -3,7 +3,8 @@ logger.json (Google Benchmark), runs.json (hyperfine), vrenlist.rss,
 vrcheck.rss, vrdelist.rss and bare.rss (peak resident set sizes in KiB, one run a line),
 and NAME.instructions (instructions callgrind counted in one run of each; vrcheck-json is
 vrcheck --json, vrcheck-stopped is vrcheck with the runtime not running, answered from its
-records, and vrcheck-stopped-json the same with --json)."""
+records, and vrcheck-stopped-json the same with --json; vrcheck-log is vrcheck with 1 MiB
+of the runtime's log to read)."""
 import json
 import statistics
 import sys
@@ -66,8 +67,8 @@ def instructions(name):
     return int((out / (name + ".instructions")).read_text().replace(",", ""))
 
 
-for name in ("vrenlist", "vrcheck", "vrcheck-json", "vrcheck-stopped", "vrcheck-stopped-json",
-             "vrdelist"):
+for name in ("vrenlist", "vrcheck", "vrcheck-json", "vrcheck-log", "vrcheck-stopped",
+             "vrcheck-stopped-json", "vrdelist"):
     rows.append(("instructions, %s / bare (callgrind)" % name,
                  "%d / %d" % (instructions(name), instructions("bare")),
                  "/bare %.3f" % (instructions(name) / instructions("bare"))))

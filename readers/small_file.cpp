@@ -37,9 +37,8 @@ std::filesystem::path closedFolder(const std::filesystem::path& file) {
   return below;
 }
 
-}  // namespace
-
-SmallFile readSmallFile(const std::filesystem::path& file) {
+// What keeps file from being read at all, and else its size.
+SmallFile lookAt(const std::filesystem::path& file, std::uintmax_t& size) {
   SmallFile result;
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(file, error);
@@ -56,13 +55,30 @@ SmallFile readSmallFile(const std::filesystem::path& file) {
     result.problem = FileProblem::NotRegular;
   }
   if (result.problem != FileProblem::None) return result;
+  size = std::filesystem::file_size(file, error);
+  if (error) result.problem = FileProblem::Unreadable;
+  return result;
+}
 
-  const std::uintmax_t size = std::filesystem::file_size(file, error);
-  if (error) {
-    result.problem = FileProblem::Unreadable;
-    return result;
-  }
-  if (size > kLargestFile) {
+// Appends up to length bytes from offset; false on a read error. A file
+// that shrank while being read gives what is there.
+bool appendPart(std::FILE* in, std::uintmax_t offset, std::size_t length, std::string& bytes) {
+#ifdef _WIN32
+  if (offset != 0 && _fseeki64(in, static_cast<__int64>(offset), SEEK_SET) != 0) return false;
+#else
+  if (offset != 0 && fseeko(in, static_cast<off_t>(offset), SEEK_SET) != 0) return false;
+#endif
+  const std::size_t before = bytes.size();
+  bytes.resize(before + length);
+  bytes.resize(before + std::fread(bytes.data() + before, 1, length, in));
+  return !std::ferror(in);
+}
+
+SmallFile readParts(const std::filesystem::path& file, std::uintmax_t each, bool ends) {
+  std::uintmax_t size = 0;
+  SmallFile result = lookAt(file, size);
+  if (result.problem != FileProblem::None) return result;
+  if (!ends && size > each) {
     result.problem = FileProblem::TooLarge;
     return result;
   }
@@ -71,14 +87,28 @@ SmallFile readSmallFile(const std::filesystem::path& file) {
     result.problem = FileProblem::Unreadable;
     return result;
   }
-  result.bytes.resize(static_cast<std::size_t>(size));
-  // A file that shrank while being read: what is there.
-  result.bytes.resize(std::fread(result.bytes.data(), 1, result.bytes.size(), in.get()));
-  if (std::ferror(in.get())) {
+  const bool whole = size <= 2 * each || !ends;
+  const std::size_t head = static_cast<std::size_t>(whole ? size : each);
+  bool read = appendPart(in.get(), 0, head, result.bytes);
+  if (read && !whole) {
+    result.bytes += '\n';
+    read = appendPart(in.get(), size - each, static_cast<std::size_t>(each), result.bytes);
+  }
+  if (!read) {
     result.problem = FileProblem::Unreadable;
     result.bytes.clear();
   }
   return result;
+}
+
+}  // namespace
+
+SmallFile readSmallFile(const std::filesystem::path& file) {
+  return readParts(file, kLargestFile, /*ends=*/false);
+}
+
+SmallFile readFileEnds(const std::filesystem::path& file, std::uintmax_t each) {
+  return readParts(file, each, /*ends=*/true);
 }
 
 bool fileContains(const std::filesystem::path& file, std::string_view text, std::uintmax_t limit) {

@@ -32,6 +32,11 @@ struct SmallFile {
 
 SmallFile readSmallFile(const std::filesystem::path& file);
 
+// A file that grows without bound, such as a log: the whole of it up to
+// 2 * each bytes, else its first and its last each bytes, joined by a
+// newline. The same refusals as readSmallFile, but no TooLarge.
+SmallFile readFileEnds(const std::filesystem::path& file, std::uintmax_t each);
+
 // Whether a regular file holds text within its first `limit` bytes; read a
 // piece at a time, so a large file costs no more memory than a small one.
 bool fileContains(const std::filesystem::path& file, std::string_view text, std::uintmax_t limit);

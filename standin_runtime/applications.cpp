@@ -8,6 +8,7 @@
 #include "journal_format.h"
 #include "json_text.h"
 #include "path_registry.h"
+#include "server_log.h"
 
 namespace standin {
 namespace {
@@ -58,16 +59,24 @@ std::optional<std::vector<DeclaredApplication>> readManifest(const std::string& 
   return applications;
 }
 
-// The app keys the runtime lists for a manifest. On Linux the runtime
-// accepts a manifest whose binary lies under /usr but never lists it, so a
-// later SetApplicationAutoLaunch fails with UnknownApplication (reported on
-// the runtime's Linux issue tracker, #895, and the SDK's, #1378).
-std::vector<std::string> listedKeys(const std::vector<DeclaredApplication>& applications) {
+// The app keys the runtime lists for the manifest at path. On Linux the
+// runtime accepts a manifest whose binary lies under /usr but never lists
+// it, so a later SetApplicationAutoLaunch fails with UnknownApplication
+// (reported on the runtime's Linux issue tracker, #895, and the SDK's,
+// #1378), and its log says "<manifest> - App <key> binary_path <binary> is
+// invalid. Skipping" (#895).
+std::vector<std::string> listedKeys([[maybe_unused]] const std::string& path,
+                                    const std::vector<DeclaredApplication>& applications,
+                                    [[maybe_unused]] const std::filesystem::path& log) {
   std::vector<std::string> keys;
   for (const DeclaredApplication& application : applications) {
 #ifndef _WIN32
     const std::string binary = application.binary.lexically_normal().string();
-    if (binary.rfind("/usr/", 0) == 0) continue;
+    if (binary.rfind("/usr/", 0) == 0) {
+      writeServerLog(log, path + " - App " + application.appKey + " binary_path " +
+                              application.binary.u8string() + " is invalid. Skipping");
+      continue;
+    }
 #endif
     keys.push_back(application.appKey);
   }
@@ -122,11 +131,19 @@ uint32_t answerString(const std::string& value, char* buffer, uint32_t bufferLen
 // The records, with the keys each listed manifest declares. A manifest that
 // cannot be read is left out, as the runtime drops it ("Unable to read
 // manifest. Removing that file for the next startup").
-void addRecords(Registry& registry, const Records& records) {
+void addRecords(Registry& registry, const Records& records, const std::filesystem::path* log) {
+  const std::filesystem::path folder = log != nullptr ? *log : std::filesystem::path();
   for (const auto& [key, flag] : records.autoLaunch) registry.autoLaunch[key] = flag;
   for (const std::string& path : records.manifestPaths) {
+    writeServerLog(folder, "Adding application manifest path: " + path);
     const std::optional<std::vector<DeclaredApplication>> applications = readManifest(path);
-    if (applications) registry.addManifest(path, listedKeys(*applications));
+    if (applications) {
+      registry.addManifest(path, listedKeys(path, *applications, folder));
+    } else {
+      writeServerLog(folder, path +
+                                 " - Unable to read manifest. Removing that file for the next "
+                                 "startup");
+    }
   }
 }
 
@@ -188,7 +205,8 @@ vr::EVRApplicationError Applications::AddApplicationManifest(
   const std::string path = pchApplicationManifestFullPath;
   const std::optional<std::vector<DeclaredApplication>> applications = readManifest(path);
   if (!applications) return vr::VRApplicationError_InvalidManifest;
-  const std::vector<std::string> keys = listedKeys(*applications);
+  writeServerLog(state_.logFolder(), "Adding application manifest path: " + path);
+  const std::vector<std::string> keys = listedKeys(path, *applications, state_.logFolder());
   // "Only one application can use any given key" (openvr.h): a key that
   // another path declares keeps that path, and this manifest is refused
   // whole. The same path again is a refresh.

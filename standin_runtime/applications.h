@@ -93,8 +93,10 @@ class Applications final : public vr::IVRApplications {
 };
 
 // Adds records as the runtime loads them: their flags, and each listed
-// manifest it can read with the keys it declares.
-void addRecords(Registry& registry, const Records& records);
+// manifest it can read with the keys it declares. With a log folder, says
+// so in the runtime's log as the runtime does at its start.
+void addRecords(Registry& registry, const Records& records,
+                const std::filesystem::path* log = nullptr);
 
 // The enumerator's own name, as the runtime gives it, or null for a value
 // the SDK does not define (so a test can hand a caller a missing text).

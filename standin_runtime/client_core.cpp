@@ -22,6 +22,7 @@
 #include "ivr_client_core.h"
 #include "journal_format.h"
 #include "path_registry.h"
+#include "server_log.h"
 #include "state.h"
 
 namespace standin {
@@ -74,6 +75,7 @@ class ClientCore final : public IVRClientCore {
     if (paths->config.empty()) return vr::VRInitError_Init_NoConfigPath;
     if (paths->log.empty()) return vr::VRInitError_Init_NoLogPath;
     state_.setConfigFolder(std::filesystem::u8path(paths->config));
+    state_.setLogFolder(std::filesystem::u8path(paths->log));
     if (!state_.running()) {
       // A background application never starts the server: "Not starting
       // vrserver for background app", then 121. Any other starts it, and it
@@ -131,9 +133,10 @@ class ClientCore final : public IVRClientCore {
   // The server's start: the list reloaded, unreadable manifests dropped, an
   // appconfig.json it cannot parse reset (openvr #1382).
   void startServer() {
+    startServerLog(state_.logFolder());
     const Records stored = state_.loadRecords();
     Registry loaded;
-    addRecords(loaded, stored);
+    addRecords(loaded, stored, &state_.logFolder());
     state_.saveServerList(loaded);
     if (!stored.parsed || loaded.manifests.size() != stored.manifestPaths.size()) {
       state_.saveRecords(loaded);

@@ -73,6 +73,9 @@ class StateDirectory {
 
   // Where the records are: the config folder of this connection.
   void setConfigFolder(std::filesystem::path folder) { config_ = std::move(folder); }
+  // Where the runtime's log is (server_log.h): the log folder of this connection.
+  void setLogFolder(std::filesystem::path folder) { log_ = std::move(folder); }
+  const std::filesystem::path& logFolder() const { return log_; }
   Records loadRecords() const;
   // Replaces each record file in one rename, so a reader never sees half
   // of one; a file whose content stays the same is not written.
@@ -87,6 +90,7 @@ class StateDirectory {
  private:
   std::filesystem::path path_;
   std::filesystem::path config_;
+  std::filesystem::path log_;
   std::ofstream journal_;
 };
 

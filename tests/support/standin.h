@@ -40,6 +40,8 @@ class StandinRuntime {
   bool running() const;
   // The runtime's config folder, where it keeps its records.
   std::filesystem::path configFolder() const { return dir_.path() / "runtime-config"; }
+  // Its log folder, where its server writes vrserver.txt.
+  std::filesystem::path logFolder() const { return dir_.path() / "runtime-log"; }
 
   // Failures for the next connections, e.g. {{"initError", 108}}.
   void setFaults(const nlohmann::json& faults) const;

@@ -10,6 +10,7 @@
 #include "command_line.h"
 #include "connection.h"
 #include "findings.h"
+#include "log_check.h"
 #include "manifest_file.h"
 #include "records.h"
 #include "registration.h"
@@ -45,6 +46,9 @@ int checkAll(const char* manifestPath, Findings& findings) {
       checkRecords(config, manifest, manifestPath, findings);
       checkSettings(config, findings);
     }
+    if (facts.layer && !facts.log.empty()) {
+      checkRuntimeLog(std::filesystem::u8path(facts.log), manifest, manifestPath, findings);
+    }
     return facts.layer ? kNotInPlace : kRuntimeFailure;
   }
   // In the background: a utility connection would start the runtime, which
@@ -56,6 +60,9 @@ int checkAll(const char* manifestPath, Findings& findings) {
     if (!facts.config.empty()) {
       checkRecords(config, manifest, manifestPath, findings);
       checkSettings(config, findings);
+    }
+    if (!facts.log.empty()) {
+      checkRuntimeLog(std::filesystem::u8path(facts.log), manifest, manifestPath, findings);
     }
     return verdict(findings);
   }
@@ -81,6 +88,9 @@ int checkAll(const char* manifestPath, Findings& findings) {
   if (!facts.config.empty()) {
     noteLaggingRecords(config, manifest, live.registeredHere, live.autoLaunch, findings);
     checkSettings(config, findings);
+  }
+  if (!facts.log.empty()) {
+    checkRuntimeLog(std::filesystem::u8path(facts.log), manifest, manifestPath, findings);
   }
   return verdict(findings);
 }

@@ -2,37 +2,12 @@
 
 #include <cstdint>
 
+#include "utf8.h"
+
 namespace corvane::vrcheck {
 namespace {
 
 constexpr const char* kLevelName[] = {"info", "warn", "error"};
-
-// The length of the well-formed UTF-8 sequence at text[at] (RFC 3629), or
-// 0 if there is none.
-std::size_t sequenceLength(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) -> unsigned {
-    return at + i < text.size() ? static_cast<std::uint8_t>(text[at + i]) : 0;
-  };
-  const auto continuation = [&](std::size_t i, unsigned low = 0x80, unsigned high = 0xBF) {
-    return byte(i) >= low && byte(i) <= high;
-  };
-  const unsigned lead = byte(0);
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return continuation(1) ? 2 : 0;
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    const bool second = lead == 0xE0   ? continuation(1, 0xA0)
-                        : lead == 0xED ? continuation(1, 0x80, 0x9F)
-                                       : continuation(1);
-    return second && continuation(2) ? 3 : 0;
-  }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    const bool second = lead == 0xF0   ? continuation(1, 0x90)
-                        : lead == 0xF4 ? continuation(1, 0x80, 0x8F)
-                                       : continuation(1);
-    return second && continuation(2) && continuation(3) ? 4 : 0;
-  }
-  return 0;
-}
 
 // The code point of the sequence at text[at] when it is a C1 control (NEL,
 // U+0085, among them) or the Unicode line or paragraph separator, else 0.
@@ -62,7 +37,7 @@ void appendString(std::string& out, std::string_view text) {
     at = plain;
     if (at == text.size()) break;
     const char c = text[at];
-    const std::size_t length = sequenceLength(text, at);
+    const std::size_t length = readers::utf8SequenceLength(text, at);
     if (length == 0) {
       out += "\xEF\xBF\xBD";  // U+FFFD for a byte that is not UTF-8
       ++at;
@@ -75,8 +50,12 @@ void appendString(std::string& out, std::string_view text) {
     } else if (const int separator = lineSeparator(text, at, length); separator != 0) {
       // Valid JSON as they are, but readers that split lines on them
       // (Python's splitlines, older JavaScript) would cut a finding in two.
-      out += {'\\', 'u', kHex[separator >> 12], kHex[(separator >> 8) & 0xF],
-              kHex[(separator >> 4) & 0xF], kHex[separator & 0xF]};
+      out += {'\\',
+              'u',
+              kHex[separator >> 12],
+              kHex[(separator >> 8) & 0xF],
+              kHex[(separator >> 4) & 0xF],
+              kHex[separator & 0xF]};
       at += length;
     } else {
       out.append(text, at, length);

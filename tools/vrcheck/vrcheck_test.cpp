@@ -80,6 +80,7 @@ struct Situation {
   std::string appConfig;    // replaces the runtime's list, if not ""
   std::string optionsText;  // replaces the app's options file, if not ""
   std::string settingsText;  // the runtime's settings file, if not ""
+  std::string logText;       // the runtime's log, vrserver.txt, if not ""
   std::string otherText;    // replaces {oldpath}, if not ""
   std::string workingIn;    // the tool's working folder, if not ours
   bool relative = false;    // the manifest named relative to the working folder
@@ -103,6 +104,7 @@ struct Situation {
   Situation list(std::string text) const { return with(&Situation::appConfig, text); }
   Situation options(std::string text) const { return with(&Situation::optionsText, text); }
   Situation settings(std::string text) const { return with(&Situation::settingsText, text); }
+  Situation log(std::string text) const { return with(&Situation::logText, text); }
   Situation other(std::string text) const { return with(&Situation::otherText, text); }
   Situation workingFolder(std::string folder) const { return with(&Situation::workingIn, folder); }
   Situation relativeArgument() const { return with(&Situation::relative, true); }
@@ -197,6 +199,55 @@ const std::string kSettingsOff = R"({
    }
 }
 )";
+
+// The runtime's log as it writes it, microseconds on Linux.
+const std::string kLogSkipped =
+    "Thu Sep 17 2026 03:36:16.501000 [Info] - Adding application manifest path: {oldpath}\n"
+    "Thu Sep 17 2026 03:36:16.502000 [Info] - {oldpath} - App other.app binary_path /x is invalid. Skipping\n"
+    "Thu Sep 17 2026 03:36:16.589000 [Info] - Adding application manifest path: {manifest}\n"
+    "Thu Sep 17 2026 03:36:16.589241 [Info] - {manifest} - App lumora.corvane binary_path /usr/bin/lumora is "
+    "invalid. Skipping\n"
+    "Thu Sep 17 2026 03:36:17.000000 [Info] - Started auto launch dashboard other.app.\n";
+// Before about 2023 with no level; a later addition takes the complaint back.
+const std::string kLogAddedAgain =
+    "Sun Sep 09 2018 12:57:55.090 - {manifest} - App lumora.corvane binary_path /usr/bin/x is invalid. Skipping\r\n"
+    "Sun Sep 09 2018 12:57:56.000 - Adding application manifest path: {manifest}\r\n"
+    "Sun Sep 09 2018 12:57:57.000 - Unable to start auto launch dashboard other.app: 301\r\n"
+    "Sun Sep 09 2018 12:57:58.100 - Started auto launch dashboard lumora.corvane.\r\n";
+const std::string kLogGaveUp =
+    "Thu Sep 17 2026 03:36:16.000001 [Info] - Adding application manifest path: {manifest}\n"
+    "Thu Sep 17 2026 03:36:16.000002 [Error] - {manifest} - Errors when parsing manifest file:\n"
+    "* Line 3, Column 5\n"
+    "  Missing ',' or '}' in object declaration\n"
+    "Thu Sep 17 2026 03:36:19.000001 [Info] - Started auto launch dashboard lumora.corvane.\n"
+    "Thu Sep 17 2026 03:36:20.000001 [Warning] - Auto launch dashboard lumora.corvane has not started after 10 "
+    "checks. Giving up waiting.\n";
+// Windows: milliseconds, CRLF, and paths as the runtime read them.
+const std::string kLogWindows =
+    "Thu Sep 17 2026 03:36:16.500 [Info] - Adding application manifest path: {manifestupper}\r\n"
+    "Thu Sep 17 2026 03:36:16.589 [Info] - {manifestupper} - App lumora.corvane Working directory c:\\nowhere "
+    "is invalid. Skipping\r\n"
+    "Thu Sep 17 2026 03:36:17.100 [Info] - Starting process C:\\lumora.exe  (working directory C:\\) as app "
+    "lumora.corvane\r\n"
+    "Thu Sep 17 2026 03:36:17.200 [Error] - Tried to start binary process C:\\lumora.exe  (working directory "
+    "C:\\) as app lumora.corvane but it failed\r\n";
+// A line of 4 MiB made of what a complaint starts with, then a path that is
+// no UTF-8 and holds a NUL byte.
+const std::string kLogHostile = [] {
+  std::string text = "Thu Sep 17 2026 03:36:16.1 [Info] - ";
+  while (text.size() < 4 * 1024 * 1024) text += " - App key x";
+  text += "\nThu Sep 17 2026 03:36:16.2 [Info] - {manifest}\xFF";
+  text += '\0';
+  return text + " - No applications in manifest\n";
+}();
+// 3 MiB of another app's lines: three of them outgrow what is read whole.
+const std::string kLogFiller = [] {
+  std::string lines;
+  while (lines.size() < 3 * 1024 * 1024) {
+    lines += "Thu Sep 17 2026 03:40:00.000001 [Info] - Adding application manifest path: /opt/other/x.vrmanifest\n";
+  }
+  return lines;
+}();
 
 const std::string kBinaryGone =
     replaced(replaced(kManifest, "\"lumora\"", "\"gone\""), "lumora.exe", "gone.exe");
@@ -412,7 +463,8 @@ const std::vector<Situation> kSituations = {
         "vrcheck reads: {appconfig}. Start the runtime"}, {"records-auto-launch-on", "Auto-launch on"}}).stopped(kHuge),
     row("stopped, list in a folder this user may not enter", 3, kStopped + Expects{{"records-list-closed", "The "
         "runtime's list of apps cannot be read: {appconfig}. This user may not enter {locked}; run as the user who "
-        "wears the headset, or give this user access."}, {"records-auto-launch-off", "{options}: it cannot be read"}})
+        "wears the headset, or give this user access."}, {"records-auto-launch-off", "{options}: it cannot be read"},
+        {"settings-unreadable", "{settings} cannot be read: this user may not enter {locked}"}})
         .stopped(kLocked).only(Platform::Linux),
     row("stopped, list not for this user to read", 3, kStopped + Expects{{"records-list-closed", "cannot be read: "
         "{appconfig}. This user may not read it; run as the user"}, {"records-auto-launch-on", "Auto-launch on"}})
@@ -759,6 +811,31 @@ const std::vector<Situation> kSituations = {
         .settings(deepArrays()),
     row("settings not for this user to read", 0, kInPlace + Expects{{"settings-unreadable",
         "{settings} cannot be read"}}).settings(kUnreadable).only(Platform::Linux),
+
+    // What the runtime wrote in its log at its latest start: its word on this manifest, and on
+    // starting the app; other apps' lines say nothing.
+    row("log, this manifest skipped", 3, kInPlace + Expects{{"log-manifest-refused", "The runtime's log says it "
+        "refused this manifest at Thu Sep 17 2026 03:36:16.589241: \"{manifest} - App lumora.corvane binary_path "
+        "/usr/bin/lumora is invalid. Skipping\" ({logfile}). Fix what it names, then restart the runtime, or "
+        "register again with: vrenlist {quoted:manifest}"}}).log(kLogSkipped),
+    row("log, refused, added again, started, in the older format", 0, kInPlace + Expects{{"log-launch-started",
+        "started the app at Sun Sep 09 2018 12:57:58.100: \"Started auto launch dashboard lumora.corvane.\""}})
+        .log(kLogAddedAgain),
+    row("stopped, log, a manifest that does not parse and a start given up", 3, kStopped + kRecordsInPlace +
+        Expects{{"log-manifest-refused", ": \"{manifest} - Errors when parsing manifest file:\n* Line 3, Column 5\n"
+        "  Missing ',' or '}' in object declaration\" ("}, {"log-launch-failed", "tried to start the app at Thu Sep 17 "
+        "2026 03:36:20.000001 and the app did not stay running: \"Auto launch dashboard lumora.corvane has not "
+        "started after 10 checks. Giving up waiting.\""}}).stopped().log(kLogGaveUp),
+    row("log, Windows' letter case and line ends", 3, kInPlace + Expects{{"log-manifest-refused", "at Thu Sep 17 "
+        "2026 03:36:16.589: \"{manifestupper} - App lumora.corvane Working directory"}, {"log-launch-failed",
+        "\"Tried to start binary process C:\\lumora.exe  (working directory C:\\) as app lumora.corvane but it "
+        "failed\""}}).log(kLogWindows).only(Platform::Windows),
+    row("log longer than is read whole", 3, kInPlace + Expects{{"log-manifest-refused", "No applications in "
+        "manifest"}}).log(kLogFiller + kLogFiller + kLogFiller + "Thu Sep 17 2026 04:00:00.000001 [Error] - "
+        "{manifest} - No applications in manifest\n").only(Platform::Linux),
+    row("log hostile: a line of megabytes, NUL bytes, bytes that are no UTF-8", 0, kInPlace).log(kLogHostile),
+    row("log a pipe", 0, kInPlace + Expects{{"log-unread", "The runtime's log was not read: {logfile}: it is not a "
+        "regular file"}}).log(kFifo).only(Platform::Linux),
 };
 // clang-format on
 
@@ -837,6 +914,7 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
         {"options", runtime.configFolder() / "vrappconfig" / "lumora.corvane.vrappconfig"},
         {"settings", runtime.configFolder() / "steamvr.vrsettings"},
         {"log", scratch / "log"},
+        {"logfile", scratch / "log" / "vrserver.txt"},
         {"gone", scratch / "gone 'ü' 日本"},
         {"bare", scratch / "bare"},
         {"bin", scratch / "bare" / bin},
@@ -1117,7 +1195,9 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
   void expectPathsAsFields(const nlohmann::json& finding) const {
     const std::string message = finding.value("message", "");
     for (const auto& [name, path] : placeholders_) {
-      if (name == "{home}" || name == "{user}" || name == "{roothint}" || path.size() < 8 ||
+      // {manifestupper} is the runtime's spelling, inside a line it wrote.
+      if (name == "{home}" || name == "{user}" || name == "{roothint}" ||
+          name == "{manifestupper}" || path.size() < 8 ||
           message.find(asLogged(path)) == std::string::npos) {
         continue;
       }
@@ -1166,6 +1246,12 @@ TEST_P(VrcheckTest, Finds) {
   if (row.asRootOnly && geteuid() != 0) GTEST_SKIP() << "shows only when run as root";
   const std::string path = layOut();
   placeholders_["{manifest}"] = path;
+  // As a Windows runtime may write it: another letter case, '/' for '\\'.
+  std::string shouted = replaced(path, "\\", "/");
+  std::transform(shouted.begin(), shouted.end(), shouted.begin(), [](unsigned char c) {
+    return static_cast<char>(std::toupper(c));
+  });
+  placeholders_["{manifestupper}"] = shouted;
   setStore(row.storeKind, path);
   if (!row.appConfig.empty()) {
     const std::filesystem::path list = runtime.configFolder() / "appconfig.json";
@@ -1180,6 +1266,11 @@ TEST_P(VrcheckTest, Finds) {
     const std::filesystem::path settings = runtime.configFolder() / "steamvr.vrsettings";
     writeFile(settings, closedUp(row.settingsText) ? "{}" : row.settingsText);
     closeUp(settings, row.settingsText);
+  }
+  if (!row.logText.empty()) {
+    const std::filesystem::path log = runtime.scratch() / "log" / "vrserver.txt";
+    writeFile(log, closedUp(row.logText) ? "" : expanded(row.logText));
+    closeUp(log, row.logText);
   }
   runtime.setRunning(row.running);
   runtime.setFaults(nlohmann::json::parse(expanded(row.faultsAsked.dump(), true)));

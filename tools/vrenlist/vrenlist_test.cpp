@@ -5,12 +5,31 @@
 
 #include <chrono>
 #include <fstream>
+#include <regex>
 
 #include "time_of_day.h"
 #include "tool_test_fixture.h"
 
 namespace corvane::testing {
 namespace {
+
+// The messages of the runtime's log in folder, each line checked against
+// the runtime's format: microseconds on Linux, milliseconds and CRLF on
+// Windows.
+std::vector<std::string> logMessagesIn(const std::filesystem::path& folder, Platform platform) {
+  const bool windows = platform == Platform::Windows;
+  const std::regex line(
+      std::string(R"([A-Z][a-z]{2} [A-Z][a-z]{2} \d{2} \d{4} \d{2}:\d{2}:\d{2}\.)") +
+      (windows ? R"(\d{3})" : R"(\d{6})") + R"( \[Info\] - (.*))" + (windows ? "\r" : ""));
+  std::vector<std::string> messages;
+  std::istringstream log(readFile(folder / "vrserver.txt"));
+  for (std::string text; std::getline(log, text);) {
+    std::smatch match;
+    EXPECT_TRUE(std::regex_match(text, match, line)) << text;
+    messages.push_back(match.size() > 1 ? match[1].str() : text);
+  }
+  return messages;
+}
 
 TEST_P(VrenlistTest, WrongArgumentCountPrintsOnlyTheUsage) {
   for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
@@ -112,7 +131,8 @@ TEST_P(VrenlistTest, RefusedAutoLaunchKeepsTheRegistration) {
 }
 
 // The runtime on Linux accepts a manifest whose binary lies under /usr but
-// never lists its app, so switching auto-launch on fails.
+// never lists its app, so switching auto-launch on fails; its log says why,
+// and vrcheck quotes it.
 TEST_P(VrenlistTest, AnAppUnderUsrIsNeverListed) {
   if (platform() != Platform::Linux) GTEST_SKIP() << "a Linux runtime's rule";
   // However it is spelt.
@@ -124,6 +144,15 @@ TEST_P(VrenlistTest, AnAppUnderUsrIsNeverListed) {
     EXPECT_EQ(outcome.exitStatus, 1) << binary;
     EXPECT_EQ(outcome.lines.back(),
               "[ERROR] SetApplicationAutoLaunch failed: VRApplicationError_UnknownApplication");
+    const std::string skipped =
+        argument(file) + " - App lumora.corvane binary_path " + binary + " is invalid. Skipping";
+    EXPECT_NE(readFile(runtime.logFolder() / "vrserver.txt").find("[Info] - " + skipped + "\n"),
+              std::string::npos);
+    const Outcome checked = runTool("vrcheck", {argument(file)});
+    EXPECT_EQ(checked.exitStatus, 3);
+    EXPECT_NE(checked.standardError.find("says it refused this manifest at "), std::string::npos);
+    EXPECT_NE(checked.standardError.find(": \"" + skipped + "\" ("), std::string::npos)
+        << checked.standardError;
   }
 }
 
@@ -138,20 +167,32 @@ TEST_P(VrenlistTest, StartingTheRuntimeDropsWhatItCannotRead) {
   EXPECT_TRUE(runtime.running());
   EXPECT_EQ(runtime.registry()["manifests"],
             nlohmann::json({{kept, {"kept.app"}}, {path, {"lumora.corvane"}}}));
+  // Its log says so, line by line in its own format (the records list their paths sorted).
+  const std::string gone = argument(runtime.scratch() / "gone");
+  EXPECT_EQ(logMessagesIn(runtime.logFolder(), platform()),
+            (std::vector<std::string>{
+                "Adding application manifest path: " + gone,
+                gone + " - Unable to read manifest. Removing that file for the next startup",
+                "Adding application manifest path: " + kept,
+                "Adding application manifest path: " + path}));
 
   runtime.setRunning(false);
   const std::filesystem::path list = runtime.configFolder() / "appconfig.json";
   const std::string withByteOrderMark = "\xEF\xBB\xBF" + readFile(list);
   std::ofstream(list, std::ios::binary) << withByteOrderMark;
   ASSERT_EQ(run({manifest("new.vrmanifest", "new.app")}).exitStatus, 1);  // no lumora.corvane
+  EXPECT_TRUE(std::filesystem::exists(runtime.logFolder() / "vrserver.previous.txt"));
+  EXPECT_EQ(logMessagesIn(runtime.logFolder(), platform()),
+            (std::vector<std::string>{"Adding application manifest path: " +
+                                      argument(runtime.scratch() / "new.vrmanifest")}));
   EXPECT_EQ(runtime.registry()["manifests"],
             nlohmann::json({{argument(runtime.scratch() / "new.vrmanifest"), {"new.app"}}}));
 
   // A connection that changes nothing itself starts it all the same: a gone
   // manifest is dropped, and a list it cannot parse is written anew.
-  const std::string gone = nlohmann::json(argument(runtime.scratch() / "gone")).dump();
+  const std::string goneText = nlohmann::json(argument(runtime.scratch() / "gone")).dump();
   for (const std::string& text :
-       {R"({"manifest_paths": [)" + gone + "]}", std::string(R"({"manifest_paths": [],})")}) {
+       {R"({"manifest_paths": [)" + goneText + "]}", std::string(R"({"manifest_paths": [],})")}) {
     runtime.setRunning(false);
     std::ofstream(list, std::ios::binary | std::ios::trunc) << text;
     ASSERT_EQ(runTool("vrdelist", {argument(runtime.scratch() / "other.vrmanifest")}).exitStatus,

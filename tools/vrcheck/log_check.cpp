@@ -1,0 +1,191 @@
+#include "log_check.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+#include "json_text.h"
+#include "runtime.h"
+#include "runtime_log.h"
+#include "same_path.h"
+#include "small_file.h"
+#include "utf8.h"
+
+namespace corvane::vrcheck {
+namespace {
+
+using namespace readers;  // the careful file and log readers
+
+// The log is read whole up to 8 MiB; a longer one at its start, where the
+// runtime's start speaks, and at its end, where the latest registration does.
+constexpr std::uintmax_t kReadEachEnd = 4 * 1024 * 1024;
+// A message quoted longer than this is cut: a line of megabytes is no
+// runtime's.
+constexpr std::size_t kLongestQuote = 4096;
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+// What the runtime's lines about this app hold, spelt once: a log holds
+// thousands of lines, and most are about something else.
+struct Words {
+  const std::filesystem::path& manifest;
+  std::string name;     // the manifest's file name, which a line naming it must hold
+  std::size_t longest;  // a path written as it was read is about as long as this one
+  std::string started;
+  std::string unable;
+  std::string unchecked;
+  std::string gaveUp;
+  std::string asApp;
+  std::string asAppFailed;
+
+  explicit Words(const std::filesystem::path& path)
+      : manifest(path),
+        name(path.filename().u8string()),
+        longest(2 * path.u8string().size() + 16),
+        started("Started auto launch dashboard " + std::string(tools::kAppKey) + "."),
+        unable("Unable to start auto launch dashboard " + std::string(tools::kAppKey) + ": "),
+        unchecked("Could not check status of auto launch dashboard " + std::string(tools::kAppKey) +
+                  ": "),
+        gaveUp("Auto launch dashboard " + std::string(tools::kAppKey) + " has not started after "),
+        asApp(" as app " + std::string(tools::kAppKey)),
+        asAppFailed(asApp + " but it failed") {}
+};
+
+#ifdef _WIN32
+// Windows' file names ignore letter case; samePath decides, this only sorts out.
+bool endsWithName(std::string_view text, const std::string& name) {
+  if (text.size() < name.size()) return false;
+  const std::string_view tail = text.substr(text.size() - name.size());
+  return std::equal(tail.begin(), tail.end(), name.begin(), [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
+  });
+}
+#else
+bool endsWithName(std::string_view text, const std::string& name) { return endsWith(text, name); }
+#endif
+
+// Whether the runtime's text names the manifest. A path is UTF-8 (on
+// Windows the only way to make one of it), and a log's bytes need not be.
+bool names(std::string_view logged, const Words& words) {
+  return endsWithName(logged, words.name) && isUtf8(logged) &&
+         samePath(std::filesystem::u8path(logged), words.manifest);
+}
+
+// The runtime's complaints about a manifest, each after the manifest's path.
+constexpr std::string_view kComplaints[] = {
+    " - No applications in manifest",
+    " - No root object when parsing manifest file",
+    " - Errors when parsing manifest file:",
+    " - Unable to read manifest. Removing that file for the next startup",
+};
+
+// Whether message is a complaint about the manifest: "<path> - App <key>
+// ... Skipping", "<path> - App key <key> is invalid...", or one of the above.
+bool complainsOf(std::string_view message, const Words& words) {
+  for (std::size_t at = message.find(" - "); at != std::string_view::npos && at <= words.longest;
+       at = message.find(" - ", at + 1)) {
+    const std::string_view rest = message.substr(at);
+    bool complaint = startsWith(rest, " - App key ") ||
+                     (startsWith(rest, " - App ") && endsWith(message, ". Skipping"));
+    for (std::string_view known : kComplaints) complaint = complaint || startsWith(rest, known);
+    if (complaint && names(message.substr(0, at), words)) return true;
+  }
+  return false;
+}
+
+enum class Word { None, Added, Refused, Started, Failed };
+
+// What an entry's message says of this manifest or of starting the app.
+Word wordOf(std::string_view message, const Words& words) {
+  constexpr std::string_view kAdding = "Adding application manifest path: ";
+  switch (message.empty() ? '\0' : message.front()) {
+    case 'A':
+      if (startsWith(message, kAdding)) {
+        return names(message.substr(kAdding.size()), words) ? Word::Added : Word::None;
+      }
+      return startsWith(message, words.gaveUp) && endsWith(message, " checks. Giving up waiting.")
+                 ? Word::Failed
+                 : Word::None;
+    case 'S':
+      return message == words.started ||
+                     (startsWith(message, "Starting process ") && endsWith(message, words.asApp))
+                 ? Word::Started
+                 : Word::None;
+    case 'U': return startsWith(message, words.unable) ? Word::Failed : Word::None;
+    case 'C': return startsWith(message, words.unchecked) ? Word::Failed : Word::None;
+    case 'T':
+      if (startsWith(message, "Tried to start binary process ") &&
+          endsWith(message, words.asAppFailed)) {
+        return Word::Failed;
+      }
+      break;
+    default: break;
+  }
+  return complainsOf(message, words) ? Word::Refused : Word::None;
+}
+
+std::string quoted(const LogEntry& entry) {
+  std::string message = wholeMessage(entry);
+  if (message.size() > kLongestQuote) message = message.substr(0, kLongestQuote) + "...";
+  return "\"" + message + "\"";
+}
+
+}  // namespace
+
+void checkRuntimeLog(const std::filesystem::path& logFolder, const std::filesystem::path& manifest,
+                     const std::string& shown, Findings& findings) {
+  const std::filesystem::path file = logFolder / "vrserver.txt";
+  const SmallFile log = readFileEnds(file, kReadEachEnd);
+  if (log.problem == FileProblem::Missing) return;
+  const Path logFile{"log_file", file.u8string()};
+  if (log.problem != FileProblem::None) {
+    const std::string why = log.problem == FileProblem::FolderNotEntered
+                                ? "this user may not enter " + log.folder.u8string()
+                            : log.problem == FileProblem::Unreadable ? "this user may not read it"
+                                                                     : "it is not a regular file";
+    findings.inPlace("log-unread", "The runtime's log was not read: ", logFile, ": ", why);
+    return;
+  }
+  const Words words(manifest);
+  LogEntry refusal;  // the latest complaint, unless a later addition took it back
+  LogEntry launch;   // the latest word on starting the app
+  Word launched = Word::None;
+  LogEntries entries(log.bytes);
+  for (LogEntry entry; entries.next(entry);) {
+    switch (wordOf(entry.message, words)) {
+      case Word::None: break;
+      case Word::Added: refusal = LogEntry(); break;
+      case Word::Refused: refusal = entry; break;
+      case Word::Started:
+        launch = entry;
+        launched = Word::Started;
+        break;
+      case Word::Failed:
+        launch = entry;
+        launched = Word::Failed;
+        break;
+    }
+  }
+  if (!refusal.message.empty()) {
+    findings.notInPlace("log-manifest-refused",
+                        "The runtime's log says it refused this manifest at ", refusal.time, ": ",
+                        quoted(refusal), " (", logFile,
+                        "). Fix what it names, then restart the runtime, or register again with: ",
+                        registerWith(shown));
+  }
+  if (launched == Word::Failed) {
+    findings.notInPlace(
+        "log-launch-failed", "The runtime's log says it tried to start the app at ", launch.time,
+        " and the app did not stay running: ", quoted(launch), " (", logFile,
+        "). Start its binary by hand from its working folder, as the runtime would (on Linux, "
+        "inside the runtime's Steam Runtime), and connect the headset before the runtime starts.");
+  } else if (launched == Word::Started) {
+    findings.inPlace("log-launch-started", "The runtime's log says it started the app at ",
+                     launch.time, ": ", quoted(launch), " (", logFile, ")");
+  }
+}
+
+}  // namespace corvane::vrcheck
