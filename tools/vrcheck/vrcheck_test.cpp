@@ -180,12 +180,20 @@ std::string deepFolder() {
   return deep + "app";
 }
 
-// Nested far deeper than the SDK's reader takes, each under 1 MiB.
-std::string deepArrays() { return std::string(400000, '[') + std::string(400000, ']'); }
-std::string deepObjects() {
-  std::string text;
-  for (int i = 0; i < 150000; ++i) text += "{\"\":";
-  return text + "null" + std::string(150000, '}');
+// Nested far deeper than the SDK's reader takes, each under 1 MiB; made
+// once, as every test process builds the whole table.
+const std::string& deepArrays() {
+  static const std::string text = std::string(400000, '[') + std::string(400000, ']');
+  return text;
+}
+const std::string& deepObjects() {
+  static const std::string text = [] {
+    std::string opened;
+    opened.reserve(150000 * 4);
+    for (int i = 0; i < 150000; ++i) opened += "{\"\":";
+    return opened + "null" + std::string(150000, '}');
+  }();
+  return text;
 }
 
 // As the runtime writes its settings: three spaces, " : ".
@@ -231,23 +239,12 @@ const std::string kLogWindows =
     "lumora.corvane\r\n"
     "Thu Sep 17 2026 03:36:17.200 [Error] - Tried to start binary process C:\\lumora.exe  (working directory "
     "C:\\) as app lumora.corvane but it failed\r\n";
-// A line of 4 MiB made of what a complaint starts with, then a path that is
-// no UTF-8 and holds a NUL byte.
-const std::string kLogHostile = [] {
-  std::string text = "Thu Sep 17 2026 03:36:16.1 [Info] - ";
-  while (text.size() < 4 * 1024 * 1024) text += " - App key x";
-  text += "\nThu Sep 17 2026 03:36:16.2 [Info] - {manifest}\xFF";
-  text += '\0';
-  return text + " - No applications in manifest\n";
-}();
-// 3 MiB of another app's lines: three of them outgrow what is read whole.
-const std::string kLogFiller = [] {
-  std::string lines;
-  while (lines.size() < 3 * 1024 * 1024) {
-    lines += "Thu Sep 17 2026 03:40:00.000001 [Info] - Adding application manifest path: /opt/other/x.vrmanifest\n";
-  }
-  return lines;
-}();
+// Logs written when a row runs, not when the table is built: a line of
+// 4 MiB made of what a complaint starts with, then a path that is no UTF-8
+// and holds a NUL byte; and 9 MiB of another app's lines, more than is read
+// whole, before a complaint about this manifest.
+const std::string kHostileLog = "<a hostile log>";
+const std::string kLongLog = "<a log longer than is read whole>";
 
 const std::string kBinaryGone =
     replaced(replaced(kManifest, "\"lumora\"", "\"gone\""), "lumora.exe", "gone.exe");
@@ -831,9 +828,8 @@ const std::vector<Situation> kSituations = {
         "\"Tried to start binary process C:\\lumora.exe  (working directory C:\\) as app lumora.corvane but it "
         "failed\""}}).log(kLogWindows).only(Platform::Windows),
     row("log longer than is read whole", 3, kInPlace + Expects{{"log-manifest-refused", "No applications in "
-        "manifest"}}).log(kLogFiller + kLogFiller + kLogFiller + "Thu Sep 17 2026 04:00:00.000001 [Error] - "
-        "{manifest} - No applications in manifest\n").only(Platform::Linux),
-    row("log hostile: a line of megabytes, NUL bytes, bytes that are no UTF-8", 0, kInPlace).log(kLogHostile),
+        "manifest"}}).log(kLongLog).only(Platform::Linux),
+    row("log hostile: a line of megabytes, NUL bytes, bytes that are no UTF-8", 0, kInPlace).log(kHostileLog),
     row("log a pipe", 0, kInPlace + Expects{{"log-unread", "The runtime's log was not read: {logfile}: it is not a "
         "regular file"}}).log(kFifo).only(Platform::Linux),
 };
@@ -1017,12 +1013,35 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
     } else if (text == kHuge) {
       std::ofstream(file).put('{');
       std::filesystem::resize_file(file, 2 * 1024 * 1024);
+    } else if (text == kHostileLog || text == kLongLog) {
+      writeLargeLog(file, text == kHostileLog);
     } else if (text == "{a thousand times}") {
       std::string list = R"({"manifest_paths": ["{manifest}")";
       for (int i = 0; i < 1000; ++i) list += R"(, "{oldpath}")";
       std::ofstream(file, std::ios::binary) << expanded(list + "]}", true);
     } else if (text != kMissing) {
       std::ofstream(file, std::ios::binary) << text;
+    }
+  }
+
+  // kHostileLog or kLongLog, as the row lays it out.
+  void writeLargeLog(const std::filesystem::path& file, bool hostile) const {
+    const auto repeated = [](const std::string& piece, std::size_t size) {
+      std::string text;
+      while (text.size() < size) text += piece;
+      return text;
+    };
+    std::ofstream log(file, std::ios::binary);
+    if (hostile) {
+      log << "Thu Sep 17 2026 03:36:16.1 [Info] - " << repeated(" - App key x", 4 << 20)
+          << expanded("\nThu Sep 17 2026 03:36:16.2 [Info] - {manifest}\xFF") << '\0'
+          << " - No applications in manifest\n";
+    } else {
+      log << repeated("Thu Sep 17 2026 03:40:00.000001 [Info] - Adding application manifest path: "
+                      "/opt/other/x.vrmanifest\n",
+                      9 << 20)
+          << expanded("Thu Sep 17 2026 04:00:00.000001 [Error] - {manifest} - No applications in "
+                      "manifest\n");
     }
   }
 
