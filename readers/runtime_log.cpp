@@ -24,12 +24,15 @@ bool parseFirstLine(std::string_view line, LogEntry& entry) {
   std::size_t at = 26;
   while (at < line.size() && isDigit(line[at])) ++at;
   entry.time = line.substr(0, at);
-  if (line.compare(at, 2, " [") == 0) {
-    const std::size_t close = line.find(']', at + 2);
-    if (close == std::string_view::npos) return false;
-    at = close + 1;
+  // Compared a byte at a time: a call to compare costs more than these.
+  const auto holds = [&](std::size_t i, char c) { return i < line.size() && line[i] == c; };
+  if (holds(at, ' ') && holds(at + 1, '[')) {
+    at += 2;
+    while (at < line.size() && line[at] != ']') ++at;
+    if (at == line.size()) return false;
+    ++at;
   }
-  if (line.compare(at, 3, " - ") != 0) return false;
+  if (!holds(at, ' ') || !holds(at + 1, '-') || !holds(at + 2, ' ')) return false;
   entry.message = line.substr(at + 3);
   entry.more = {};
   return true;
