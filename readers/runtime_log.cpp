@@ -44,29 +44,32 @@ std::string_view withoutCarriageReturn(std::string_view line) {
 
 }  // namespace
 
-LogEntries::LogEntries(std::string_view text) : text_(text) {}
+LogMentions::LogMentions(std::string_view text, std::string_view a, std::string_view b,
+                         bool ignoreCase)
+    : text_(text), finder_(text, a, b, ignoreCase) {}
 
-bool LogEntries::readFirstLine(LogEntry& first, std::size_t& start) {
+bool LogMentions::next(LogEntry& entry) {
   while (at_ < text_.size()) {
-    start = at_;
-    const std::size_t end = std::min(text_.find('\n', at_), text_.size());
+    const std::size_t found = finder_.find(at_);
+    if (found == std::string_view::npos) break;
+    std::size_t start = found;
+    while (start > at_ && text_[start - 1] != '\n') --start;
+    std::size_t end = std::min(text_.find('\n', found), text_.size());
     at_ = end + 1;
-    if (parseFirstLine(withoutCarriageReturn(text_.substr(start, end - start)), first)) return true;
+    if (!parseFirstLine(withoutCarriageReturn(text_.substr(start, end - start)), entry)) continue;
+    // The lines up to the next entry's first go on with this one.
+    const std::size_t more = std::min(at_, text_.size());
+    LogEntry after;
+    for (; at_ < text_.size(); at_ = end + 1) {
+      end = std::min(text_.find('\n', at_), text_.size());
+      if (parseFirstLine(withoutCarriageReturn(text_.substr(at_, end - at_)), after)) break;
+    }
+    entry.more = text_.substr(more, std::min(at_, text_.size()) - more);
+    if (!entry.more.empty() && entry.more.back() == '\n') entry.more.remove_suffix(1);
+    return true;
   }
-  start = text_.size();
+  at_ = text_.size();
   return false;
-}
-
-bool LogEntries::next(LogEntry& entry) {
-  std::size_t start = 0;
-  if (!hasAhead_ && !readFirstLine(ahead_, start)) return false;
-  entry = ahead_;
-  // The lines up to the next entry's first go on with this one.
-  const std::size_t more = std::min(at_, text_.size());
-  hasAhead_ = readFirstLine(ahead_, start);
-  entry.more = text_.substr(more, start - more);
-  if (!entry.more.empty() && entry.more.back() == '\n') entry.more.remove_suffix(1);
-  return true;
 }
 
 std::string wholeMessage(const LogEntry& entry) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "find_either.h"
+
 namespace corvane::readers {
 
 struct LogEntry {
@@ -17,21 +19,19 @@ struct LogEntry {
   std::string_view more;     // the lines it goes on in, CRs kept; "" if none
 };
 
-// The entries of a log's text, in order; lines before the first are dropped.
-class LogEntries {
+// The entries whose first line holds a or b, in order, found without
+// reading each line: a log holds thousands, and a few are about one app.
+// With ignoreCase, ASCII letters of a and b match in either case.
+class LogMentions {
  public:
-  explicit LogEntries(std::string_view text);
+  LogMentions(std::string_view text, std::string_view a, std::string_view b, bool ignoreCase);
   // The next entry; false when there is none.
   bool next(LogEntry& entry);
 
  private:
-  // Reads lines from at_ up to an entry's first, which starts at start.
-  bool readFirstLine(LogEntry& first, std::size_t& start);
-
   std::string_view text_;
-  std::size_t at_ = 0;  // where the line after the last one read starts
-  LogEntry ahead_;      // an entry's first line read, not yet handed out
-  bool hasAhead_ = false;
+  EitherFinder finder_;
+  std::size_t at_ = 0;  // a line's start: where the last entry handed out ends
 };
 
 // The message with the lines it goes on in, joined by "\n".

@@ -60,55 +60,74 @@ SmallFile lookAt(const std::filesystem::path& file, std::uintmax_t& size) {
   return result;
 }
 
-// Appends up to length bytes from offset; false on a read error. A file
-// that shrank while being read gives what is there.
-bool appendPart(std::FILE* in, std::uintmax_t offset, std::size_t length, std::string& bytes) {
+// Reads up to length bytes from offset into to; false on a read error. A
+// file that shrank while being read gives what is there.
+bool readPart(std::FILE* in, std::uintmax_t offset, std::size_t length, char* to,
+              std::size_t& got) {
 #ifdef _WIN32
   if (offset != 0 && _fseeki64(in, static_cast<__int64>(offset), SEEK_SET) != 0) return false;
 #else
   if (offset != 0 && fseeko(in, static_cast<off_t>(offset), SEEK_SET) != 0) return false;
 #endif
-  const std::size_t before = bytes.size();
-  bytes.resize(before + length);
-  bytes.resize(before + std::fread(bytes.data() + before, 1, length, in));
+  got = std::fread(to, 1, length, in);
   return !std::ferror(in);
 }
 
-SmallFile readParts(const std::filesystem::path& file, std::uintmax_t each, bool ends) {
-  std::uintmax_t size = 0;
-  SmallFile result = lookAt(file, size);
-  if (result.problem != FileProblem::None) return result;
-  if (!ends && size > each) {
-    result.problem = FileProblem::TooLarge;
-    return result;
-  }
-  const File in = openForReading(file);
-  if (!in) {
-    result.problem = FileProblem::Unreadable;
-    return result;
-  }
-  const bool whole = size <= 2 * each || !ends;
-  const std::size_t head = static_cast<std::size_t>(whole ? size : each);
-  bool read = appendPart(in.get(), 0, head, result.bytes);
-  if (read && !whole) {
-    result.bytes += '\n';
-    read = appendPart(in.get(), size - each, static_cast<std::size_t>(each), result.bytes);
-  }
-  if (!read) {
-    result.problem = FileProblem::Unreadable;
-    result.bytes.clear();
-  }
-  return result;
+// Looks at file and opens it: what keeps it from being read, else its size.
+template <typename Result>
+File openLookedAt(const std::filesystem::path& file, std::uintmax_t largest, Result& result,
+                  std::uintmax_t& size) {
+  SmallFile looked = lookAt(file, size);
+  result.problem = looked.problem;
+  result.folder = std::move(looked.folder);
+  if (result.problem == FileProblem::None && size > largest) result.problem = FileProblem::TooLarge;
+  if (result.problem != FileProblem::None) return File(nullptr, std::fclose);
+  File in = openForReading(file);
+  if (!in) result.problem = FileProblem::Unreadable;
+  return in;
 }
 
 }  // namespace
 
 SmallFile readSmallFile(const std::filesystem::path& file) {
-  return readParts(file, kLargestFile, /*ends=*/false);
+  SmallFile result;
+  std::uintmax_t size = 0;
+  const File in = openLookedAt(file, kLargestFile, result, size);
+  if (!in) return result;
+  result.bytes.resize(static_cast<std::size_t>(size));
+  std::size_t got = 0;
+  if (!readPart(in.get(), 0, result.bytes.size(), result.bytes.data(), got)) {
+    result.problem = FileProblem::Unreadable;
+    got = 0;
+  }
+  result.bytes.resize(got);
+  return result;
 }
 
-SmallFile readFileEnds(const std::filesystem::path& file, std::uintmax_t each) {
-  return readParts(file, each, /*ends=*/true);
+FileEnds readFileEnds(const std::filesystem::path& file, std::uintmax_t each) {
+  FileEnds result;
+  std::uintmax_t size = 0;
+  const File in = openLookedAt(file, UINTMAX_MAX, result, size);
+  if (!in) return result;
+  const bool whole = size <= 2 * each;
+  const auto head = static_cast<std::size_t>(whole ? size : each);
+  const std::size_t tail = whole ? 0 : head;
+  // new char[], not a string: a string's bytes are zeroed before the read
+  // fills them, which costs as much as reading the log.
+  result.bytes.reset(new char[head + tail + 1]);
+  std::size_t got = 0;
+  bool read = readPart(in.get(), 0, head, result.bytes.get(), result.size);
+  if (read && !whole) {
+    result.bytes[result.size++] = '\n';
+    read = readPart(in.get(), size - each, tail, result.bytes.get() + result.size, got);
+    result.size += got;
+  }
+  if (!read) {
+    result.problem = FileProblem::Unreadable;
+    result.bytes.reset();
+    result.size = 0;
+  }
+  return result;
 }
 
 bool fileContains(const std::filesystem::path& file, std::string_view text, std::uintmax_t limit) {

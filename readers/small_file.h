@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -32,10 +33,20 @@ struct SmallFile {
 
 SmallFile readSmallFile(const std::filesystem::path& file);
 
+// A file of megabytes, held without first filling its memory with zeros.
+struct FileEnds {
+  FileProblem problem = FileProblem::None;
+  std::unique_ptr<char[]> bytes;
+  std::size_t size = 0;
+  std::filesystem::path folder;  // for FolderNotEntered
+
+  std::string_view text() const { return {bytes.get(), size}; }
+};
+
 // A file that grows without bound, such as a log: the whole of it up to
 // 2 * each bytes, else its first and its last each bytes, joined by a
 // newline. The same refusals as readSmallFile, but no TooLarge.
-SmallFile readFileEnds(const std::filesystem::path& file, std::uintmax_t each);
+FileEnds readFileEnds(const std::filesystem::path& file, std::uintmax_t each);
 
 // Whether a regular file holds text within its first `limit` bytes; read a
 // piece at a time, so a large file costs no more memory than a small one.

@@ -16,29 +16,28 @@ std::string shellQuoted(const std::string& text) {
 #endif
 }
 
-void Findings::append(std::ostringstream& text, Finding& finding, const Path& path) const {
-  text << path.value;
+void Findings::append(std::string& text, Finding& finding, const Path& path) const {
+  text += path.value;
   if (keep_) finding.paths.emplace_back(path.field, path.value);
 }
 
-void Findings::append(std::ostringstream& text, Finding& finding, const PathList& paths) const {
-  text << paths.shown;
+void Findings::append(std::string& text, Finding& finding, const PathList& paths) const {
+  text += paths.shown;
   if (keep_) finding.pathLists.emplace_back(paths.field, paths.values);
 }
 
-void Findings::append(std::ostringstream& text, Finding& finding, const Command& command) const {
+void Findings::append(std::string& text, Finding& finding, const Command& command) const {
   const std::vector<std::string>& arguments = command.arguments;
   std::size_t at = 0;
   if (!arguments.empty() && arguments[0] == "env") {
     // env NAME=value... program: the shell's NAME='value' program.
     for (at = 1; at < arguments.size() && arguments[at].find('=') != std::string::npos; ++at) {
       const std::size_t equals = arguments[at].find('=');
-      text << arguments[at].substr(0, equals + 1) << shellQuoted(arguments[at].substr(equals + 1))
-           << ' ';
+      text += arguments[at].substr(0, equals + 1) + shellQuoted(arguments[at].substr(equals + 1)) + ' ';
     }
   }
   for (std::size_t program = at; at < arguments.size(); ++at) {
-    text << (at == program ? arguments[at] : " " + shellQuoted(arguments[at]));
+    text += at == program ? arguments[at] : " " + shellQuoted(arguments[at]);
   }
   if (keep_) finding.fix.push_back(arguments);
 }

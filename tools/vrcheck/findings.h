@@ -5,8 +5,9 @@
 // text, for the report that programs read (--json).
 #pragma once
 
-#include <sstream>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -78,19 +79,26 @@ class Findings {
     Finding finding;
     finding.level = level;
     finding.code = code;
-    std::ostringstream text;
-    (append(text, finding, std::forward<Parts>(parts)), ...);
-    finding.message = text.str();
+    (append(finding.message, finding, std::forward<Parts>(parts)), ...);
     record(std::move(finding));
   }
 
+  // Text and whole numbers; appended to a string, not streamed: a stream
+  // costs more to set up than a line of the report costs to compose.
   template <typename Part>
-  static void append(std::ostringstream& text, Finding&, const Part& part) {
-    text << part;
+  static void append(std::string& text, Finding&, const Part& part) {
+    if constexpr (std::is_convertible_v<const Part&, std::string_view>) {
+      text += std::string_view(part);
+    } else if constexpr (std::is_same_v<Part, char>) {
+      text += part;
+    } else {
+      static_assert(std::is_integral_v<Part>, "a finding's text holds text and whole numbers");
+      text += std::to_string(part);
+    }
   }
-  void append(std::ostringstream& text, Finding& finding, const Path& path) const;
-  void append(std::ostringstream& text, Finding& finding, const PathList& paths) const;
-  void append(std::ostringstream& text, Finding& finding, const Command& command) const;
+  void append(std::string& text, Finding& finding, const Path& path) const;
+  void append(std::string& text, Finding& finding, const PathList& paths) const;
+  void append(std::string& text, Finding& finding, const Command& command) const;
   // Logs the finding, and keeps it if asked to.
   void record(Finding finding);
 

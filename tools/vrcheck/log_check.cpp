@@ -27,34 +27,44 @@ bool endsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
-// What the runtime's lines about this app hold, spelt once: a log holds
-// thousands of lines, and most are about something else.
+// What the runtime's lines about this manifest hold.
 struct Words {
   const std::filesystem::path& manifest;
+  std::string spelt;    // the manifest's path
   std::string name;     // the manifest's file name, which a line naming it must hold
   std::size_t longest;  // a path written as it was read is about as long as this one
-  std::string started;
-  std::string unable;
-  std::string unchecked;
-  std::string gaveUp;
-  std::string asApp;
-  std::string asAppFailed;
 
   explicit Words(const std::filesystem::path& path)
       : manifest(path),
+        spelt(path.u8string()),
         name(path.filename().u8string()),
-        longest(2 * path.u8string().size() + 16),
-        started("Started auto launch dashboard " + std::string(tools::kAppKey) + "."),
-        unable("Unable to start auto launch dashboard " + std::string(tools::kAppKey) + ": "),
-        unchecked("Could not check status of auto launch dashboard " + std::string(tools::kAppKey) +
-                  ": "),
-        gaveUp("Auto launch dashboard " + std::string(tools::kAppKey) + " has not started after "),
-        asApp(" as app " + std::string(tools::kAppKey)),
-        asAppFailed(asApp + " but it failed") {}
+        longest(2 * spelt.size() + 16) {}
 };
+
+constexpr std::string_view kKey = tools::kAppKey;
+
+// Whether text holds before, the app's key and after, from at.
+bool keyAt(std::string_view text, std::size_t at, std::string_view before, std::string_view after) {
+  const std::size_t length = before.size() + kKey.size() + after.size();
+  return at <= text.size() && text.size() - at >= length &&
+         text.substr(at, before.size()) == before &&
+         text.substr(at + before.size(), kKey.size()) == kKey &&
+         text.substr(at + before.size() + kKey.size(), after.size()) == after;
+}
+bool saysKey(std::string_view text, std::string_view before, std::string_view after) {
+  return text.size() == before.size() + kKey.size() + after.size() && keyAt(text, 0, before, after);
+}
+bool startsWithKey(std::string_view text, std::string_view before, std::string_view after) {
+  return keyAt(text, 0, before, after);
+}
+bool endsWithKey(std::string_view text, std::string_view before, std::string_view after) {
+  const std::size_t length = before.size() + kKey.size() + after.size();
+  return text.size() >= length && keyAt(text, text.size() - length, before, after);
+}
 
 #ifdef _WIN32
 // Windows' file names ignore letter case; samePath decides, this only sorts out.
+constexpr bool kIgnoreCase = true;
 bool endsWithName(std::string_view text, const std::string& name) {
   if (text.size() < name.size()) return false;
   const std::string_view tail = text.substr(text.size() - name.size());
@@ -64,12 +74,14 @@ bool endsWithName(std::string_view text, const std::string& name) {
   });
 }
 #else
+constexpr bool kIgnoreCase = false;
 bool endsWithName(std::string_view text, const std::string& name) { return endsWith(text, name); }
 #endif
 
 // Whether the runtime's text names the manifest. A path is UTF-8 (on
 // Windows the only way to make one of it), and a log's bytes need not be.
 bool names(std::string_view logged, const Words& words) {
+  if (logged == words.spelt) return true;  // as the runtime mostly writes it: no path to build
   return endsWithName(logged, words.name) && isUtf8(logged) &&
          samePath(std::filesystem::u8path(logged), words.manifest);
 }
@@ -101,28 +113,20 @@ enum class Word { None, Added, Refused, Started, Failed };
 // What an entry's message says of this manifest or of starting the app.
 Word wordOf(std::string_view message, const Words& words) {
   constexpr std::string_view kAdding = "Adding application manifest path: ";
-  switch (message.empty() ? '\0' : message.front()) {
-    case 'A':
-      if (startsWith(message, kAdding)) {
-        return names(message.substr(kAdding.size()), words) ? Word::Added : Word::None;
-      }
-      return startsWith(message, words.gaveUp) && endsWith(message, " checks. Giving up waiting.")
-                 ? Word::Failed
-                 : Word::None;
-    case 'S':
-      return message == words.started ||
-                     (startsWith(message, "Starting process ") && endsWith(message, words.asApp))
-                 ? Word::Started
-                 : Word::None;
-    case 'U': return startsWith(message, words.unable) ? Word::Failed : Word::None;
-    case 'C': return startsWith(message, words.unchecked) ? Word::Failed : Word::None;
-    case 'T':
-      if (startsWith(message, "Tried to start binary process ") &&
-          endsWith(message, words.asAppFailed)) {
-        return Word::Failed;
-      }
-      break;
-    default: break;
+  if (startsWith(message, kAdding)) {
+    return names(message.substr(kAdding.size()), words) ? Word::Added : Word::None;
+  }
+  if (saysKey(message, "Started auto launch dashboard ", ".") ||
+      (startsWith(message, "Starting process ") && endsWithKey(message, " as app ", ""))) {
+    return Word::Started;
+  }
+  if (startsWithKey(message, "Unable to start auto launch dashboard ", ": ") ||
+      startsWithKey(message, "Could not check status of auto launch dashboard ", ": ") ||
+      (startsWithKey(message, "Auto launch dashboard ", " has not started after ") &&
+       endsWith(message, " checks. Giving up waiting.")) ||
+      (startsWith(message, "Tried to start binary process ") &&
+       endsWithKey(message, " as app ", " but it failed"))) {
+    return Word::Failed;
   }
   return complainsOf(message, words) ? Word::Refused : Word::None;
 }
@@ -138,7 +142,7 @@ std::string quoted(const LogEntry& entry) {
 void checkRuntimeLog(const std::filesystem::path& logFolder, const std::filesystem::path& manifest,
                      const std::string& shown, Findings& findings) {
   const std::filesystem::path file = logFolder / "vrserver.txt";
-  const SmallFile log = readFileEnds(file, kReadEachEnd);
+  const FileEnds log = readFileEnds(file, kReadEachEnd);
   if (log.problem == FileProblem::Missing) return;
   const Path logFile{"log_file", file.u8string()};
   if (log.problem != FileProblem::None) {
@@ -153,7 +157,9 @@ void checkRuntimeLog(const std::filesystem::path& logFolder, const std::filesyst
   LogEntry refusal;  // the latest complaint, unless a later addition took it back
   LogEntry launch;   // the latest word on starting the app
   Word launched = Word::None;
-  LogEntries entries(log.bytes);
+  // Every line this check acts on names the manifest or the app's key.
+  const std::string_view name = words.name.empty() ? kKey : std::string_view(words.name);
+  LogMentions entries(log.text(), name, kKey, kIgnoreCase);
   for (LogEntry entry; entries.next(entry);) {
     switch (wordOf(entry.message, words)) {
       case Word::None: break;
