@@ -33,6 +33,7 @@ ParsedJson parseJson(std::string_view text);
 const nlohmann::json& memberOf(const nlohmann::json& object, const char* key);
 
 bool startsWith(std::string_view text, std::string_view prefix);
+bool endsWith(std::string_view text, std::string_view suffix);
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 

@@ -23,10 +23,6 @@ constexpr std::uintmax_t kReadEachEnd = 4 * 1024 * 1024;
 // runtime's.
 constexpr std::size_t kLongestQuote = 4096;
 
-bool endsWith(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 // What the runtime's lines about this manifest hold.
 struct Words {
   const std::filesystem::path& manifest;

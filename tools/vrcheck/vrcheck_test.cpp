@@ -241,7 +241,7 @@ const std::string kLogWindows =
     "C:\\) as app lumora.corvane but it failed\r\n";
 // Logs written when a row runs, not when the table is built: a line of
 // 4 MiB made of what a complaint starts with, then a path that is no UTF-8
-// and holds a NUL byte; and 9 MiB of another app's lines, more than is read
+// and holds a NUL byte; and 64 MiB of another app's lines, more than is read
 // whole, before a complaint about this manifest.
 const std::string kHostileLog = "<a hostile log>";
 const std::string kLongLog = "<a log longer than is read whole>";
@@ -827,7 +827,7 @@ const std::vector<Situation> kSituations = {
         "2026 03:36:16.589: \"{manifestupper} - App lumora.corvane Working directory"}, {"log-launch-failed",
         "\"Tried to start binary process C:\\lumora.exe  (working directory C:\\) as app lumora.corvane but it "
         "failed\""}}).log(kLogWindows).only(Platform::Windows),
-    row("log longer than is read whole", 3, kInPlace + Expects{{"log-manifest-refused", "No applications in "
+    row("log of 64 MiB, longer than is read whole", 3, kInPlace + Expects{{"log-manifest-refused", "No applications in "
         "manifest"}}).log(kLongLog).only(Platform::Linux),
     row("log hostile: a line of megabytes, NUL bytes, bytes that are no UTF-8", 0, kInPlace).log(kHostileLog),
     row("log a pipe", 0, kInPlace + Expects{{"log-unread", "The runtime's log was not read: {logfile}: it is not a "
@@ -1037,10 +1037,13 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
           << expanded("\nThu Sep 17 2026 03:36:16.2 [Info] - {manifest}\xFF") << '\0'
           << " - No applications in manifest\n";
     } else {
-      log << repeated("Thu Sep 17 2026 03:40:00.000001 [Info] - Adding application manifest path: "
-                      "/opt/other/x.vrmanifest\n",
-                      9 << 20)
-          << expanded("Thu Sep 17 2026 04:00:00.000001 [Error] - {manifest} - No applications in "
+      // 64 MiB, a megabyte at a time.
+      const std::string lines =
+          repeated("Thu Sep 17 2026 03:40:00.000001 [Info] - Adding application manifest path: "
+                   "/opt/other/x.vrmanifest\n",
+                   1 << 20);
+      for (int megabyte = 0; megabyte < 64; ++megabyte) log << lines;
+      log << expanded("Thu Sep 17 2026 04:00:00.000001 [Error] - {manifest} - No applications in "
                       "manifest\n");
     }
   }
