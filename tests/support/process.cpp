@@ -119,6 +119,29 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
   return result;
 }
 
+RunningProcess::RunningProcess(const std::vector<std::string>& argv,
+                               const std::map<std::string, std::string>& environment) {
+  std::vector<std::string> args = argv;
+  std::vector<std::string> env = mergedEnvironment(environment);
+  std::vector<char*> argPointers = pointers(args);
+  std::vector<char*> envPointers = pointers(env);
+  id_ = fork();
+  if (id_ < 0) std::abort();
+  if (id_ == 0) {
+    const int null = open("/dev/null", O_RDWR);
+    for (int stream = 0; stream < 3; ++stream) dup2(null, stream);
+    execve(argPointers[0], argPointers.data(), envPointers.data());
+    _exit(127);
+  }
+}
+
+RunningProcess::~RunningProcess() {
+  kill(id_, SIGKILL);
+  int status = 0;
+  while (waitpid(id_, &status, 0) < 0 && errno == EINTR) {
+  }
+}
+
 std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);

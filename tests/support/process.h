@@ -33,6 +33,23 @@ struct ProcessOptions {
 // on /dev/null, and waits for it.
 ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {});
 
+// A child left running while a test looks at it: argv[0] started with its
+// arguments, its standard streams on /dev/null, and killed and waited for
+// when this ends.
+class RunningProcess {
+ public:
+  explicit RunningProcess(const std::vector<std::string>& argv,
+                          const std::map<std::string, std::string>& environment = {});
+  ~RunningProcess();
+  RunningProcess(const RunningProcess&) = delete;
+  RunningProcess& operator=(const RunningProcess&) = delete;
+
+  int id() const { return id_; }
+
+ private:
+  int id_ = -1;
+};
+
 // The lines of a text, without their newlines; a last line without one counts.
 std::vector<std::string> splitLines(const std::string& text);
 

@@ -217,17 +217,13 @@ PathList otherEntries(const ConnectionFacts& facts) {
   return others;
 }
 
-// The client library names OpenComposite somewhere inside, as its builds
-// do well past the first megabyte.
-constexpr std::uintmax_t kLargestLibrary = 64 * 1024 * 1024;
-
 // A translation layer is first: the loader would load it, and it keeps no
 // registration. Says which listed runtime does, and how to put it first.
 void explainLayer(const std::filesystem::path& runtime, bool overridden, ConnectionFacts& facts,
                   Findings& findings) {
   facts.layer = true;
   facts.connect = false;
-  const bool named = fileContains(clientLibrary(runtime), "OpenComposite", kLargestLibrary);
+  const bool named = fileContains(clientLibrary(runtime), "OpenComposite", kLargestClientLibrary);
   for (const std::string& listed : facts.listed) {
     if (listed != facts.runtime && holds(listed) == Holds::Runtime) {
       facts.vendorRuntime = listed;
@@ -420,20 +416,6 @@ ConnectionFacts checkConnection(const std::string& manifest, Findings& findings)
   facts.log = checkFolder(kLog, overrides.log, registry, facts, findings);
   facts.inPlace = findings.notInPlaceCount() == warningsBefore;
   return facts;
-}
-
-void explainRefusal(const ConnectionFacts& facts, Findings& findings) {
-  if (facts.log.empty()) {
-    findings.notInPlace("runtime-refused",
-                        "The way to the runtime is in place, so the runtime itself refused, as "
-                        "the line above says. Start the runtime, then run vrcheck again.");
-    return;
-  }
-  findings.notInPlace("runtime-refused",
-                      "The way to the runtime is in place, so the runtime itself refused, as the "
-                      "line above says. Start the runtime, then run vrcheck again; the runtime's "
-                      "log is in ",
-                      Path{"log_folder", facts.log}, ".");
 }
 
 void explainMissingApplications(const ConnectionFacts& facts, Findings& findings) {

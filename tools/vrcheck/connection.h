@@ -31,9 +31,6 @@ struct ConnectionFacts {
 // layer.
 ConnectionFacts checkConnection(const std::string& manifest, Findings& findings);
 
-// After VR_Init failed although every connection finding was in place.
-void explainRefusal(const ConnectionFacts& facts, Findings& findings);
-
 // After VR_Init succeeded with a runtime that offers no applications
 // interface.
 void explainMissingApplications(const ConnectionFacts& facts, Findings& findings);

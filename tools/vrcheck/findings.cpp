@@ -26,6 +26,11 @@ void Findings::append(std::string& text, Finding& finding, const PathList& paths
   if (keep_) finding.pathLists.emplace_back(paths.field, paths.values);
 }
 
+void Findings::append(std::string& text, Finding& finding, const Number& number) const {
+  text += std::to_string(number.value);
+  if (keep_) finding.numbers.emplace_back(number.field, number.value);
+}
+
 void Findings::append(std::string& text, Finding& finding, const Command& command) const {
   const std::vector<std::string>& arguments = command.arguments;
   std::size_t at = 0;

@@ -29,6 +29,13 @@ struct PathList {
   std::string shown;  // how the text names them
 };
 
+// A whole number a finding names, such as a process id: written into its
+// text, and kept as the finding's field of this name, a JSON number.
+struct Number {
+  const char* field;
+  unsigned long long value;
+};
+
 // A command that fixes what a finding says: written into its text as the
 // platform's shell takes it, and kept as an argument list. A leading "env"
 // and NAME=value arguments are written as the shell's assignments.
@@ -47,6 +54,7 @@ struct Finding {
   std::string message;  // the text of its log line, after the level
   std::vector<std::pair<const char*, std::string>> paths;
   std::vector<std::pair<const char*, std::vector<std::string>>> pathLists;
+  std::vector<std::pair<const char*, unsigned long long>> numbers;
   std::vector<std::vector<std::string>> fix;
 };
 
@@ -98,6 +106,7 @@ class Findings {
   }
   void append(std::string& text, Finding& finding, const Path& path) const;
   void append(std::string& text, Finding& finding, const PathList& paths) const;
+  void append(std::string& text, Finding& finding, const Number& number) const;
   void append(std::string& text, Finding& finding, const Command& command) const;
   // Logs the finding, and keeps it if asked to.
   void record(Finding finding);

@@ -4,6 +4,7 @@
 // loader reads, so its findings explain the loader's answers.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -30,6 +31,10 @@ bool homeIsEmpty();
 std::filesystem::path binFolder(const std::filesystem::path& runtime);
 // bin/linux64/vrclient.so on Linux, bin\vrclient_x64.dll on Windows.
 std::filesystem::path clientLibrary(const std::filesystem::path& runtime);
+// How far into a client library vrcheck reads for a name: OpenComposite's
+// builds name themselves well past the first megabyte.
+constexpr std::uintmax_t kLargestClientLibrary = 64 * 1024 * 1024;
+
 // The vendor's runtime ships its server beside the client library:
 // bin/linux64/vrserver on Linux, bin\win64\vrserver.exe on Windows. A
 // translation layer (OpenComposite, xrizer) has none.

@@ -13,6 +13,7 @@
 #include "log_check.h"
 #include "manifest_file.h"
 #include "records.h"
+#include "refusal.h"
 #include "registration.h"
 #include "report.h"
 #include "runtime.h"
@@ -70,7 +71,7 @@ int checkAll(const char* manifestPath, Findings& findings) {
   if (init != vr::VRInitError_None) {
     findings.failed("runtime-unreachable",
                     "VR_Init(Background) failed: ", initErrorDescription(init));
-    if (facts.inPlace) explainRefusal(facts, findings);
+    explainInitFailure(facts, init, findings);
     return kRuntimeFailure;
   }
   const RuntimeConnection connection;
@@ -78,7 +79,9 @@ int checkAll(const char* manifestPath, Findings& findings) {
   if (apps == nullptr) {
     findings.failed("applications-unavailable",
                     "Applications interface unavailable: ", vr::IVRApplications_Version);
-    explainMissingApplications(facts, findings);
+    if (!explainMissingInterface(facts, vr::IVRApplications_Version, findings)) {
+      explainMissingApplications(facts, findings);
+    }
     return kRuntimeFailure;
   }
   LiveAnswers live;

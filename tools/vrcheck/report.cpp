@@ -88,6 +88,12 @@ void appendFinding(std::string& out, const Finding& finding) {
     out += "\":";
     appendString(out, path);
   }
+  for (const auto& [field, number] : finding.numbers) {
+    out += ",\"";
+    out += field;
+    out += "\":";
+    out += std::to_string(number);
+  }
   for (const auto& [field, paths] : finding.pathLists) {
     out += ",\"";
     out += field;

@@ -15,19 +15,34 @@ std::filesystem::path comparable(const std::filesystem::path& folder) {
   return normal.has_filename() ? normal : normal.parent_path();
 }
 
-}  // namespace
-
-bool samePath(const std::filesystem::path& a, const std::filesystem::path& b) {
+bool sameName(const std::filesystem::path& a, const std::filesystem::path& b) {
 #ifdef _WIN32
   // Windows' own file names ignore letter case (in its ordinal sense, for
   // every script), and lexically_normal has already made '/' into '\'.
-  const std::wstring left = comparable(a).wstring();
-  const std::wstring right = comparable(b).wstring();
+  const std::wstring& left = a.native();
+  const std::wstring& right = b.native();
   return CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
                               static_cast<int>(right.size()), TRUE) == CSTR_EQUAL;
 #else
-  return comparable(a) == comparable(b);
+  return a == b;
 #endif
+}
+
+}  // namespace
+
+bool samePath(const std::filesystem::path& a, const std::filesystem::path& b) {
+  return sameName(comparable(a).native(), comparable(b).native());
+}
+
+bool isWithin(const std::filesystem::path& file, const std::filesystem::path& folder) {
+  const std::filesystem::path inner = comparable(file);
+  const std::filesystem::path outer = comparable(folder);
+  auto part = inner.begin();
+  for (const std::filesystem::path& name : outer) {
+    if (part == inner.end() || !sameName(*part, name)) return false;
+    ++part;
+  }
+  return part != inner.end();
 }
 
 }  // namespace corvane::vrcheck

@@ -9,4 +9,7 @@ namespace corvane::vrcheck {
 
 bool samePath(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// Whether file lies somewhere below folder, compared so.
+bool isWithin(const std::filesystem::path& file, const std::filesystem::path& folder);
+
 }  // namespace corvane::vrcheck

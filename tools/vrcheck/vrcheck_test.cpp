@@ -85,6 +85,11 @@ struct Situation {
   std::string workingIn;    // the tool's working folder, if not ours
   bool relative = false;    // the manifest named relative to the working folder
   bool asRootOnly = false;  // says what only root's run can show
+  bool leftover = false;    // a runtime program left running, {leftover}
+  // The runtime's library names this interface one version lower, as an
+  // older runtime's does; without its version file, another runtime.
+  std::string olderThan;
+  bool versionFile = true;
 
   Situation manifest(std::string text) const { return with(&Situation::manifestText, text); }
   Situation store(Store kind) const { return with(&Situation::storeKind, kind); }
@@ -109,6 +114,12 @@ struct Situation {
   Situation workingFolder(std::string folder) const { return with(&Situation::workingIn, folder); }
   Situation relativeArgument() const { return with(&Situation::relative, true); }
   Situation rootOnly() const { return with(&Situation::asRootOnly, true); }
+  Situation leftOver() const { return with(&Situation::leftover, true); }
+  Situation older(std::string interfaceVersion, bool versionFile = true) const {
+    Situation row = with(&Situation::olderThan, interfaceVersion);
+    row.versionFile = versionFile;
+    return row;
+  }
 
  private:
   template <typename Field, typename Value>
@@ -352,10 +363,38 @@ const std::vector<Situation> kSituations = {
     row("runtime refuses to start", 1, kManifestInPlace + kConnectionInPlace + Expects{unreachable("Hmd Not Found (108)"),
         {"runtime-refused", "so the runtime itself refused, as the line above says. Start the runtime, then run "
         "vrcheck again; the runtime's log is in {log}."}}).faults({{"initError", 108}}),
-    row("no applications interface", 1, Expects{{"manifest-not-found", "Manifest not found"}} + kConnectionInPlace +
+    // A process of an earlier session's holds the runtime's connection; the
+    // compositor's failures are its own.
+    row("IPC failure, a runtime program left running", 1, kManifestInPlace + kConnectionInPlace +
+        Expects{unreachable("Connect to VR Server Failed (301)"), {"runtime-process-left", "left from an earlier session: {leftover} (process "
+        "{leftoverid}, user {user}). While it runs, the runtime accepts no connection. Quit the runtime, then end "
+        "the process: kill {quoted:leftoverid}"}}).faults({{"initError", 301}}).leftOver().only(Platform::Linux),
+    row("IPC failure, nothing left running", 1, kManifestInPlace + kConnectionInPlace + Expects{unreachable("Shared IPC Connect Failed After Multiple Attempts (308)"),
+        {"runtime-refused", "Start the runtime"}, {"runtime-no-process-left", "No runtime process is left over: none "
+        "runs from {rootbin}"}}).faults({{"initError", 308}}),
+    row("the compositor failed", 1, kManifestInPlace + kConnectionInPlace + Expects{unreachable("Shared IPC Compositor Init Failed (303)"),
+        {"runtime-compositor-failed", "compositor or the graphics driver failed, not a process left over. Connect "
+        "the headset, update the graphics driver, then restart the runtime; the runtime's log is in {log}."}})
+        .faults({{"initError", 303}}),
+    // Older runtimes name older interfaces in their client library.
+    row("runtime older than the SDK", 1, kManifestInPlace + kConnectionInPlace + Expects{unreachable("Interface Not Found (105)"),
+        {"runtime-older-than-sdk", "The runtime in {root} (build 1749156180, from {version}) is older than the "
+        "OpenVR SDK 1.23.7 these tools were built with: its client library {rootlibrary} does not name "
+        "IVRSystem_022. Update the runtime"}}).older("IVRSystem_022"),
+    row("runtime without IVRApplications_007", 1, kManifestInPlace + kConnectionInPlace +
+        Expects{{"applications-unavailable", "Applications interface unavailable: IVRApplications_007"},
+        {"runtime-older-than-sdk", "(build 1749156180, from {version}) is older than the OpenVR SDK 1.23.7 these "
+        "tools were built with: its client library {rootlibrary} does not name IVRApplications_007."}})
+        .older("IVRApplications_007"),
+    row("runtime that offers IVRApplications_007 and refuses it", 1, Expects{{"manifest-not-found",
+        "Manifest not found"}} + kConnectionInPlace + Expects{{"applications-unavailable", "Applications interface "
+        "unavailable: IVRApplications_007"}, {"runtime-refused-interface", "The runtime in {root} (build 1749156180) "
+        "offers IVRApplications_007, as its client library {rootlibrary} names it, and refused it."}})
+        .manifest(kMissing).faults({{"applicationsUnavailable", true}}),
+    row("another runtime, without applications", 1, kManifestInPlace + kConnectionInPlace +
         Expects{{"applications-unavailable", "Applications interface unavailable: IVRApplications_007"},
         {"runtime-without-applications", "The runtime in {root} does not keep applications"}})
-        .manifest(kMissing).faults({{"applicationsUnavailable", true}}),
+        .older("IVRApplications_007", /*versionFile=*/false),
     row("overlay flag absent", 3, kNotOverlay + kRegisteredInPlace)
         .manifest(replaced(kManifest, R"(, "is_dashboard_overlay": true)", "")),
     row("overlay flag \"yes\"", 3, kNotOverlay + kRegisteredInPlace).manifest(replaced(kManifest, "true", "\"yes\"")),
@@ -905,6 +944,9 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
     std::filesystem::create_directories(oldFolder);
     const std::map<std::string, std::filesystem::path> folders = {
         {"root", runtime.root()},
+        {"rootbin", runtime.root() / "bin"},
+        {"rootlibrary", runtime.root() / bin / libraryName},
+        {"version", runtime.root() / "bin" / "version.txt"},
         {"config", runtime.configFolder()},
         {"appconfig", runtime.configFolder() / "appconfig.json"},
         {"options", runtime.configFolder() / "vrappconfig" / "lumora.corvane.vrappconfig"},
@@ -1046,6 +1088,37 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
       log << expanded("Thu Sep 17 2026 04:00:00.000001 [Error] - {manifest} - No applications in "
                       "manifest\n");
     }
+  }
+
+  // The runtime's client library as an older runtime's: a copy in place of
+  // the link to the stand-in's, which names the interface one version
+  // lower and so offers that one instead.
+  void makeOlder(const std::string& interfaceVersion, bool versionFile) const {
+    const std::filesystem::path library =
+        platform() == Platform::Windows ? runtime.root() / "bin" / "vrclient_x64.dll"
+                                        : runtime.root() / "bin" / "linux64" / "vrclient.so";
+    std::string older = interfaceVersion;
+    --older.back();
+    const std::string bytes = replaced(readFile(standinLibrary(platform())), interfaceVersion, older);
+    std::filesystem::remove(library);
+    std::ofstream(library, std::ios::binary) << bytes;
+    if (!versionFile) std::filesystem::remove(runtime.root() / "bin" / "version.txt");
+  }
+
+  // A copy of sleep as the runtime's monitor, running until the row ends.
+  void leaveRunning(std::optional<RunningProcess>& process) {
+    const std::filesystem::path program = runtime.root() / "bin" / "linux64" / "vrmonitor";
+    std::filesystem::copy_file(std::filesystem::canonical("/bin/sleep"), program);
+    process.emplace(std::vector<std::string>{program.string(), "600"});
+    // Until it has left this test's program for its own, /proc names ours.
+    const std::filesystem::path real = std::filesystem::canonical(program);
+    const std::filesystem::path exe = "/proc/" + std::to_string(process->id()) + "/exe";
+    std::error_code error;
+    for (int tries = 0; tries < 1000 && std::filesystem::read_symlink(exe, error) != real; ++tries) {
+      usleep(5000);
+    }
+    placeholders_["{leftover}"] = real.string();
+    placeholders_["{leftoverid}"] = std::to_string(process->id());
   }
 
   // A folder name that makes the manifest's folder, as the tool names it,
@@ -1192,6 +1265,12 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
           for (const nlohmann::json& command : value) expectCommandIn(command, message);
           continue;
         }
+        if (value.is_number_unsigned()) {
+          EXPECT_NE(message.find(std::to_string(value.get<unsigned long long>())), std::string::npos)
+              << field << "\n"
+              << message;
+          continue;
+        }
         for (const nlohmann::json& path :
              value.is_array() ? value : nlohmann::json::array({value})) {
           EXPECT_NE(message.find(asLogged(path.get<std::string>())), std::string::npos)
@@ -1294,6 +1373,9 @@ TEST_P(VrcheckTest, Finds) {
     writeFile(log, closedUp(row.logText) ? "" : expanded(row.logText));
     closeUp(log, row.logText);
   }
+  if (!row.olderThan.empty()) makeOlder(row.olderThan, row.versionFile);
+  std::optional<RunningProcess> leftover;
+  if (row.leftover) leaveRunning(leftover);
   runtime.setRunning(row.running);
   runtime.setFaults(nlohmann::json::parse(expanded(row.faultsAsked.dump(), true)));
   const std::string storeBefore = runtime.registryBytes();

@@ -1,0 +1,139 @@
+#include "runtime_processes.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "same_path.h"
+
+#ifdef _WIN32
+#include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
+
+#include <memory>
+#else
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#endif
+
+namespace corvane::vrcheck {
+namespace {
+
+#ifdef _WIN32
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using Handle = std::unique_ptr<void, HandleCloser>;
+
+std::string utf8(const std::wstring& text) {
+  return std::filesystem::path(text).u8string();
+}
+
+// DOMAIN\name of the account the process runs as.
+std::string ownerOf(HANDLE process) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return "";
+  const Handle tokenHandle(token);
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<unsigned char> buffer(size);
+  if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return "";
+  const auto* user = reinterpret_cast<const TOKEN_USER*>(buffer.data());
+  wchar_t name[256];
+  wchar_t domain[256];
+  DWORD nameLength = 256;
+  DWORD domainLength = 256;
+  SID_NAME_USE use;
+  if (!LookupAccountSidW(nullptr, user->User.Sid, name, &nameLength, domain, &domainLength,
+                         &use)) {
+    return "";
+  }
+  return utf8(std::wstring(domain, domainLength) + L"\\" + std::wstring(name, nameLength));
+}
+
+std::vector<RuntimeProcess> allProcesses() {
+  std::vector<RuntimeProcess> processes;
+  HANDLE taken = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (taken == INVALID_HANDLE_VALUE) return processes;
+  const Handle snapshot(taken);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+       more = Process32NextW(snapshot.get(), &entry)) {
+    const Handle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+    if (!process) continue;
+    std::wstring image(32768, L'\0');
+    DWORD length = static_cast<DWORD>(image.size());
+    if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &length)) continue;
+    image.resize(length);
+    processes.push_back({entry.th32ProcessID, utf8(image), ownerOf(process.get())});
+  }
+  return processes;
+}
+#else
+// The name of the account with this id, else the id.
+std::string accountName(uid_t id) {
+  passwd entry{};
+  passwd* found = nullptr;
+  std::vector<char> buffer(16384);
+  if (getpwuid_r(id, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr) {
+    return found->pw_name;
+  }
+  return std::to_string(id);
+}
+
+std::vector<RuntimeProcess> allProcesses() {
+  std::vector<RuntimeProcess> processes;
+  std::error_code error;
+  for (std::filesystem::directory_iterator entry("/proc", error), end; !error && entry != end;
+       entry.increment(error)) {
+    const std::string name = entry->path().filename().string();
+    if (name.empty() || !std::all_of(name.begin(), name.end(), [](char c) {
+          return std::isdigit(static_cast<unsigned char>(c)) != 0;
+        })) {
+      continue;
+    }
+    // A process of another user's, or one that just ended, cannot be
+    // followed to its program.
+    std::error_code unreadable;
+    std::string program = std::filesystem::read_symlink(entry->path() / "exe", unreadable).string();
+    if (unreadable || program.empty()) continue;
+    // A program replaced while it runs, as by an update of the runtime.
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (program.size() > kDeleted.size() &&
+        program.compare(program.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0) {
+      program.resize(program.size() - kDeleted.size());
+    }
+    struct stat status {};
+    const std::string user =
+        stat(entry->path().c_str(), &status) == 0 ? accountName(status.st_uid) : "";
+    processes.push_back({std::strtoull(name.c_str(), nullptr, 10), program, user});
+  }
+  return processes;
+}
+#endif
+
+}  // namespace
+
+std::vector<RuntimeProcess> processesRunningFrom(const std::filesystem::path& folder) {
+  // The processes' programs are where the system found them, links resolved.
+  std::error_code ignored;
+  const std::filesystem::path real = std::filesystem::weakly_canonical(folder, ignored);
+  std::vector<RuntimeProcess> found;
+  for (RuntimeProcess& process : allProcesses()) {
+    const std::filesystem::path program = std::filesystem::u8path(process.program);
+    if (isWithin(program, folder) || (!real.empty() && isWithin(program, real))) {
+      found.push_back(std::move(process));
+    }
+  }
+  std::sort(found.begin(), found.end(),
+            [](const RuntimeProcess& a, const RuntimeProcess& b) { return a.id < b.id; });
+  return found;
+}
+
+}  // namespace corvane::vrcheck
