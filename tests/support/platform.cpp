@@ -48,6 +48,10 @@ void waitForWindowsPrograms() { runProcess({requiredEnvironment("WINESERVER"), "
 
 std::filesystem::path windowsInstaller() { return WINDOWS_INSTALLER_PATH; }
 
+std::filesystem::path windowsProgram(const std::string& name) {
+  return std::filesystem::path(WINDOWS_TOOLS_DIR) / (name + ".exe");
+}
+
 std::filesystem::path standinLibrary(Platform platform) {
   return platform == Platform::Linux ? STANDIN_LIBRARY_PATH : WINDOWS_STANDIN_LIBRARY_PATH;
 }

@@ -29,6 +29,9 @@ std::vector<std::string> windowsCommand(const std::string& program,
 // Waits until every program in the test run's Wine prefix has ended.
 void waitForWindowsPrograms();
 
+// A program of the Windows build's, such as asks_for_elevation (a Linux path).
+std::filesystem::path windowsProgram(const std::string& name);
+
 // The example installer built from the Windows build (a Linux path).
 std::filesystem::path windowsInstaller();
 

@@ -19,6 +19,7 @@
 #include "runtime.h"
 #include "settings.h"
 #include "standard_error.h"
+#include "windows_launch.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ int checkAll(const char* manifestPath, Findings& findings) {
   if (manifest.is_relative()) manifest = std::filesystem::absolute(manifest, ignored);
 
   const std::filesystem::path binary = checkManifestFile(manifest, manifestPath, findings);
+  checkWindowsLaunch(manifest, manifestPath, binary, findings);
   const ConnectionFacts facts = checkConnection(manifestPath, findings);
   const std::filesystem::path config = std::filesystem::u8path(facts.config);
   if (!facts.connect) {

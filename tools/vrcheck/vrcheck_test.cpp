@@ -32,6 +32,11 @@ const std::string kFifo = "<a pipe nobody writes>";
 // Both write the file as it should be, then close it up.
 const std::string kLocked = "<in a folder this user may not enter>";
 const std::string kUnreadable = "<a file this user may not read>";
+// The app's Windows binary: one whose manifest asks to run elevated, and
+// one that Windows' compatibility settings mark to run as administrator.
+const std::string kAsksElevation = "<a binary asking to run elevated>";
+const std::string kMarkedAdministrator = "<a binary marked to run as administrator>";
+const std::string kLayers = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
 // An environment variable's value: no variable at all.
 const std::string kUnset = "<unset>";
 
@@ -86,6 +91,7 @@ struct Situation {
   bool relative = false;    // the manifest named relative to the working folder
   bool asRootOnly = false;  // says what only root's run can show
   bool leftover = false;    // a runtime program left running, {leftover}
+  std::string windowsBinary;  // kAsksElevation or kMarkedAdministrator, if not ""
   // The runtime's library names this interface one version lower, as an
   // older runtime's does; without its version file, another runtime.
   std::string olderThan;
@@ -115,6 +121,7 @@ struct Situation {
   Situation relativeArgument() const { return with(&Situation::relative, true); }
   Situation rootOnly() const { return with(&Situation::asRootOnly, true); }
   Situation leftOver() const { return with(&Situation::leftover, true); }
+  Situation binary(std::string kind) const { return with(&Situation::windowsBinary, kind); }
   Situation older(std::string interfaceVersion, bool versionFile = true) const {
     Situation row = with(&Situation::olderThan, interfaceVersion);
     row.versionFile = versionFile;
@@ -869,6 +876,17 @@ const std::vector<Situation> kSituations = {
     row("log of 64 MiB, longer than is read whole", 3, kInPlace + Expects{{"log-manifest-refused", "No applications in "
         "manifest"}}).log(kLongLog).only(Platform::Linux),
     row("log hostile: a line of megabytes, NUL bytes, bytes that are no UTF-8", 0, kInPlace).log(kHostileLog),
+    // What Windows itself keeps from starting: an elevation the runtime
+    // cannot give, a Store package's folder.
+    row("binary marked to run as administrator", 3, kManifestInPlace + Expects{{"binary-marked-administrator",
+        "Binary is marked to run as administrator (~ RUNASADMIN in " + kLayers + "): "}} + kRegisteredInPlace)
+        .binary(kMarkedAdministrator).only(Platform::Windows),
+    row("binary asking to run elevated", 3, kManifestInPlace + Expects{{"binary-asks-elevation", "Binary asks to run "
+        "elevated in its manifest (highestAvailable): "}} + kRegisteredInPlace)
+        .binary(kAsksElevation).only(Platform::Windows),
+    row("in a Store package's folder", 3, kManifestInPlace + Expects{{"store-package-folder", "Manifest lies in a "
+        "Store (MSIX) package folder, WindowsApps: {manifest}, which the runtime can neither read nor start from."}} +
+        kRegisteredInPlace).folder("WindowsApps/Lumora_1.0.0.0_x64__8wekyb3d8bbwe").only(Platform::Windows),
     row("log a pipe", 0, kInPlace + Expects{{"log-unread", "The runtime's log was not read: {logfile}: it is not a "
         "regular file"}}).log(kFifo).only(Platform::Linux),
 };
@@ -1146,6 +1164,19 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
     for (const char* binary : {"lumora", "lumora.exe", "bin/lumora", "bin/lumora.exe"}) {
       std::ofstream(folder / binary).put('\0');
     }
+    if (row.windowsBinary == kAsksElevation) {
+      std::filesystem::copy_file(windowsProgram("asks_for_elevation"), folder / "lumora.exe",
+                                 std::filesystem::copy_options::overwrite_existing);
+    } else if (row.windowsBinary == kMarkedAdministrator) {
+      // As the Compatibility tab writes it, in another letter case than
+      // the manifest names the binary.
+      std::string marked = argument(folder / "lumora.exe");
+      std::transform(marked.begin(), marked.end(), marked.begin(),
+                     [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+      marked_ = marked;
+      EXPECT_EQ(runProcess(windowsCommand("reg", {"add", kLayers, "/v", marked, "/t", "REG_SZ", "/d",
+                                                  "~ RUNASADMIN", "/f"})).exitStatus, 0);
+    }
     manifest_ = folder / "lumora.vrmanifest";
     writeFile(manifest_, closedUp(row.manifestText) ? kManifest : row.manifestText);
     closeUp(manifest_, row.manifestText);
@@ -1190,6 +1221,8 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
   }
 
   void TearDown() override {
+    // The Wine prefix outlives the row.
+    if (!marked_.empty()) runProcess(windowsCommand("reg", {"delete", kLayers, "/v", marked_, "/f"}));
     for (const std::filesystem::path& closed : closed_) {
       std::filesystem::permissions(closed, std::filesystem::perms::owner_all);
     }
@@ -1340,6 +1373,7 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
   std::map<std::string, std::string> placeholders_;
   std::filesystem::path manifest_;             // the row's, laid out
   std::vector<std::filesystem::path> closed_;  // opened again after the row
+  std::string marked_;  // the binary's value under kLayers, removed after the row
 };
 
 TEST_P(VrcheckTest, Finds) {
