@@ -376,6 +376,10 @@ const std::vector<Situation> kSituations = {
         Expects{unreachable("Connect to VR Server Failed (301)"), {"runtime-process-left", "left from an earlier session: {leftover} (process "
         "{leftoverid}, user {user}). While it runs, the runtime accepts no connection. Quit the runtime, then end "
         "the process: kill {quoted:leftoverid}"}}).faults({{"initError", 301}}).leftOver().only(Platform::Linux),
+    row("IPC failure, a runtime program left running, Windows", 1, kManifestInPlace + kConnectionInPlace +
+        Expects{unreachable("Connect to VR Server Failed (301)"), {"runtime-process-left", "left from an earlier "
+        "session: {leftover} (process {leftoverid}, user "}}).faults({{"initError", 301}}).leftOver()
+        .only(Platform::Windows),
     row("IPC failure, nothing left running", 1, kManifestInPlace + kConnectionInPlace + Expects{unreachable("Shared IPC Connect Failed After Multiple Attempts (308)"),
         {"runtime-refused", "Start the runtime"}, {"runtime-no-process-left", "No runtime process is left over: none "
         "runs from {rootbin}"}}).faults({{"initError", 308}}),
@@ -1123,20 +1127,40 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
     if (!versionFile) std::filesystem::remove(runtime.root() / "bin" / "version.txt");
   }
 
-  // A copy of sleep as the runtime's monitor, running until the row ends.
+  // A program left running as the runtime's monitor until the row ends: a
+  // copy of sleep, or under Wine one that waits for ever and says its
+  // Windows process id.
   void leaveRunning(std::optional<RunningProcess>& process) {
-    const std::filesystem::path program = runtime.root() / "bin" / "linux64" / "vrmonitor";
-    std::filesystem::copy_file(std::filesystem::canonical("/bin/sleep"), program);
-    process.emplace(std::vector<std::string>{program.string(), "600"});
-    // Until it has left this test's program for its own, /proc names ours.
-    const std::filesystem::path real = std::filesystem::canonical(program);
-    const std::filesystem::path exe = "/proc/" + std::to_string(process->id()) + "/exe";
-    std::error_code error;
-    for (int tries = 0; tries < 1000 && std::filesystem::read_symlink(exe, error) != real; ++tries) {
-      usleep(5000);
+    const bool windows = platform() == Platform::Windows;
+    const std::filesystem::path program =
+        runtime.root() / (windows ? "bin/win64/vrmonitor.exe" : "bin/linux64/vrmonitor");
+    std::filesystem::create_directories(program.parent_path());
+    std::filesystem::copy_file(windows ? windowsProgram("waits_for_ever")
+                                       : std::filesystem::canonical("/bin/sleep"),
+                               program);
+    const std::filesystem::path said = runtime.scratch() / "leftover-id";
+    std::string id;
+    if (windows) {
+      process.emplace(windowsCommand(program.string(), {nativePath(platform(), said)}));
+      for (int tries = 0; tries < 2000 && (id.empty() || id.back() != '\n'); ++tries) {
+        usleep(5000);
+        id = std::filesystem::exists(said) ? readFile(said) : "";
+      }
+      id.pop_back();
+    } else {
+      process.emplace(std::vector<std::string>{program.string(), "600"});
+      id = std::to_string(process->id());
+      // Until it has left this test's program for its own, /proc names ours.
+      const std::filesystem::path exe = "/proc/" + id + "/exe";
+      std::error_code error;
+      for (int tries = 0; tries < 1000 &&
+                          std::filesystem::read_symlink(exe, error) != std::filesystem::canonical(program);
+           ++tries) {
+        usleep(5000);
+      }
     }
-    placeholders_["{leftover}"] = real.string();
-    placeholders_["{leftoverid}"] = std::to_string(process->id());
+    placeholders_["{leftover}"] = windows ? argument(program) : std::filesystem::canonical(program).string();
+    placeholders_["{leftoverid}"] = id;
   }
 
   // A folder name that makes the manifest's folder, as the tool names it,
