@@ -1,7 +1,6 @@
 #include "runtime_processes.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 #include "same_path.h"
@@ -15,9 +14,8 @@
 #else
 #include <pwd.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cctype>
+#include <charconv>
 #endif
 
 namespace corvane::vrcheck {
@@ -76,15 +74,11 @@ std::vector<RuntimeProcess> allProcesses() {
   return processes;
 }
 #else
-// The name of the account with this id, else the id.
+// The name of the account with this id, else the id. (The connection has
+// ended by now: nothing else asks the user database at the same time.)
 std::string accountName(uid_t id) {
-  passwd entry{};
-  passwd* found = nullptr;
-  std::vector<char> buffer(16384);
-  if (getpwuid_r(id, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr) {
-    return found->pw_name;
-  }
-  return std::to_string(id);
+  const passwd* found = getpwuid(id);
+  return found != nullptr ? found->pw_name : std::to_string(id);
 }
 
 std::vector<RuntimeProcess> allProcesses() {
@@ -93,11 +87,9 @@ std::vector<RuntimeProcess> allProcesses() {
   for (std::filesystem::directory_iterator entry("/proc", error), end; !error && entry != end;
        entry.increment(error)) {
     const std::string name = entry->path().filename().string();
-    if (name.empty() || !std::all_of(name.begin(), name.end(), [](char c) {
-          return std::isdigit(static_cast<unsigned char>(c)) != 0;
-        })) {
-      continue;
-    }
+    unsigned long long id = 0;
+    const auto [last, problem] = std::from_chars(name.data(), name.data() + name.size(), id);
+    if (problem != std::errc() || last != name.data() + name.size()) continue;  // not a process
     // A process of another user's, or one that just ended, cannot be
     // followed to its program.
     std::error_code unreadable;
@@ -112,7 +104,7 @@ std::vector<RuntimeProcess> allProcesses() {
     struct stat status {};
     const std::string user =
         stat(entry->path().c_str(), &status) == 0 ? accountName(status.st_uid) : "";
-    processes.push_back({std::strtoull(name.c_str(), nullptr, 10), program, user});
+    processes.push_back({id, program, user});
   }
   return processes;
 }

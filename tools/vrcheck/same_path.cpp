@@ -31,7 +31,9 @@ bool sameName(const std::filesystem::path& a, const std::filesystem::path& b) {
 }  // namespace
 
 bool samePath(const std::filesystem::path& a, const std::filesystem::path& b) {
-  return sameName(comparable(a).native(), comparable(b).native());
+  // Mostly spelt alike: then no need to normalise both, which costs more.
+  if (a.native() == b.native()) return true;
+  return sameName(comparable(a), comparable(b));
 }
 
 bool isWithin(const std::filesystem::path& file, const std::filesystem::path& folder) {
