@@ -96,11 +96,15 @@ FunctionEnd
   DetailPrint "$output"
 !macroend
 
+; What both the installer and the uninstaller ask of vrcheck: NSIS keeps
+; their functions apart, so these are defined twice, the uninstaller's
+; named un.*.
+!macro ReportFunctions un
 ; The UTF-8 file on the stack, decoded, as UTF-16 in memory from
 ; System::Alloc (free it with System::Free), left on the stack; 0 if it
 ; cannot be opened. nsExec would read a tool's output in the ANSI code page
 ; and cut it at ${NSIS_MAX_STRLEN} characters, so the tools write to files.
-Function ReadUtf8File
+Function ${un}ReadUtf8File
   Exch $0
   Push $1
   Push $2
@@ -130,17 +134,17 @@ FunctionEnd
 
 ; Runs vrcheck on the installed manifest: its lines in $diagnosis, for
 ; install.log, and its findings as data in $report.
-Function RunVrcheck
+Function ${un}RunVrcheck
   Push $0
   System::Free $diagnosis
   System::Free $report
   nsExec::Exec '"$SYSDIR\cmd.exe" /d /c ""$INSTDIR\vrcheck.exe" --json "$INSTDIR\${MANIFEST}" > "$PLUGINSDIR\vrcheck.json" 2> "$PLUGINSDIR\vrcheck.log""'
   Pop $0
   Push "$PLUGINSDIR\vrcheck.log"
-  Call ReadUtf8File
+  Call ${un}ReadUtf8File
   Pop $diagnosis
   Push "$PLUGINSDIR\vrcheck.json"
-  Call ReadUtf8File
+  Call ${un}ReadUtf8File
   Pop $report
   Pop $0
 FunctionEnd
@@ -148,7 +152,7 @@ FunctionEnd
 ; The JSON string that starts at the address on the stack, just after its
 ; opening quote, unescaped into $jsonText. $jsonWhole is 1 when it ends
 ; within ${NSIS_MAX_STRLEN} characters, else 0: the text was cut.
-Function JsonString
+Function ${un}JsonString
   Exch $0
   Push $1
   Push $2
@@ -182,7 +186,7 @@ FunctionEnd
 ; In $report, the line of the finding whose code is on the stack: its start
 ; in $R0 (0 if there is none) and its end in $R1. vrcheck writes each
 ; finding on a line of its own.
-Function FindingLine
+Function ${un}FindingLine
   Exch $0
   StrCpy $R1 0
   System::Call 'shlwapi::StrStrW(p $report, w `"code":"$0"`) p .R0'
@@ -195,7 +199,7 @@ FunctionEnd
 ; In the line from $R0 to $R1, the JSON string that follows the text on
 ; the stack, into $jsonText and $jsonWhole; $jsonWhole is "" when the line
 ; has no such text.
-Function StringInLine
+Function ${un}StringInLine
   Exch $0
   Push $1
   Push $2
@@ -207,12 +211,32 @@ Function StringInLine
     IntOp $2 $2 * 2
     IntPtrOp $1 $1 + $2
     Push $1
-    Call JsonString
+    Call ${un}JsonString
   ${EndIf}
   Pop $2
   Pop $1
   Pop $0
 FunctionEnd
+
+; The message of vrcheck's finding whose code is on the stack, in $problem,
+; or "" when it found no such thing.
+Function ${un}FindingMessage
+  StrCpy $problem ""
+  ${If} $report P<> 0
+    Call ${un}FindingLine
+    ${If} $R0 P<> 0
+      Push '"message":"'
+      Call ${un}StringInLine
+      StrCpy $problem $jsonText
+    ${EndIf}
+  ${Else}
+    Pop $problem
+    StrCpy $problem ""
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro ReportFunctions ""
+!insertmacro ReportFunctions "un."
 
 ; The manifest whose registration holds the app key instead of this one:
 ; the argument of vrcheck's vrdelist fix, in $otherManifest, or "". A path
@@ -267,23 +291,6 @@ Function FindFirstProblem
   Pop $0
 FunctionEnd
 
-; The message of vrcheck's finding whose code is on the stack, in $problem,
-; or "" when it found no such thing.
-Function FindingMessage
-  StrCpy $problem ""
-  ${If} $report P<> 0
-    Call FindingLine
-    ${If} $R0 P<> 0
-      Push '"message":"'
-      Call StringInLine
-      StrCpy $problem $jsonText
-    ${EndIf}
-  ${Else}
-    Pop $problem
-    StrCpy $problem ""
-  ${EndIf}
-FunctionEnd
-
 ; Appends vrcheck's lines to install.log, as they are.
 Function AppendDiagnosisToLog
   Push $0
@@ -315,18 +322,6 @@ FunctionEnd
 !macroend
 
 Section "Lumora"
-  ; A reinstall into another folder: only one manifest can hold the app key,
-  ; so take the old one back first, while the old folder's tools and
-  ; manifest are still there.
-  ReadRegStr $previousDir HKCU "${SETTINGS_KEY}" "InstallDir"
-  ${If} $previousDir != ""
-  ${AndIf} $previousDir != $INSTDIR
-  ${AndIf} ${FileExists} "$previousDir\vrdelist.exe"
-    !insertmacro RunTool "$previousDir\vrdelist.exe" "$previousDir\${MANIFEST}"
-    !insertmacro Log "Removed the registration from $previousDir (vrdelist exited with $status)"
-    !insertmacro RemoveFiles $previousDir
-  ${EndIf}
-
   SetOutPath "$INSTDIR"
   ; Placeholder: your application's own files go here, e.g. File "lumora.exe".
   File "../${MANIFEST}"  ; paths are relative to this script
@@ -341,24 +336,44 @@ Section "Lumora"
   InitPluginsDir
   SetOutPath $PLUGINSDIR
 
-  ; A registration from a folder this installer does not remember (its
-  ; settings are gone, or the app was moved by hand) would keep the key and
-  ; refuse this one. vrcheck names its manifest exactly, from the runtime's
-  ; records; take that one back too.
-  Call RunVrcheck
   ; A translation layer listed first would be loaded by vrdelist and
   ; vrenlist, and some answer with a message box and an abort, which hangs
-  ; or fails a silent install without a reason. The app is installed all
-  ; the same; vrcheck's message says what to do, and then running the
-  ; installer again registers it.
+  ; or fails a silent install without a reason. vrcheck never loads one.
+  ; The app is installed all the same; vrcheck's message says what to do,
+  ; and then running the installer again registers it.
+  ReadRegStr $previousDir HKCU "${SETTINGS_KEY}" "InstallDir"
+  Call RunVrcheck
   Push "runtime-translation-layer"
   Call FindingMessage
   ${If} $problem != ""
     !insertmacro Log "Warning: ${APP_NAME} is not registered with the OpenVR runtime: $problem"
+    ${If} $previousDir != ""
+    ${AndIf} $previousDir != $INSTDIR
+    ${AndIf} ${FileExists} "$previousDir\vrdelist.exe"
+      !insertmacro Log "Warning: the registration from $previousDir remains; the runtime drops it once that manifest is gone."
+      !insertmacro RemoveFiles $previousDir
+    ${EndIf}
     MessageBox MB_ICONEXCLAMATION "${APP_NAME} is installed, but it will not start with the OpenVR runtime: $problem$\r$\n$\r$\nDetails are in $INSTDIR\install.log." /SD IDOK
     Call AppendDiagnosisToLog
     Goto registered
   ${EndIf}
+
+  ; A reinstall into another folder: only one manifest can hold the app key,
+  ; so take the old one back first, while the old folder's tools and
+  ; manifest are still there; then ask vrcheck again.
+  ${If} $previousDir != ""
+  ${AndIf} $previousDir != $INSTDIR
+  ${AndIf} ${FileExists} "$previousDir\vrdelist.exe"
+    !insertmacro RunTool "$previousDir\vrdelist.exe" "$previousDir\${MANIFEST}"
+    !insertmacro Log "Removed the registration from $previousDir (vrdelist exited with $status)"
+    !insertmacro RemoveFiles $previousDir
+    Call RunVrcheck
+  ${EndIf}
+
+  ; A registration from a folder this installer does not remember (its
+  ; settings are gone, or the app was moved by hand) would keep the key and
+  ; refuse this one. vrcheck names its manifest exactly, from the runtime's
+  ; records; take that one back too.
   Call FindOtherRegistration
   ${If} $otherManifest != ""
     !insertmacro RunTool "$INSTDIR\vrdelist.exe" $otherManifest
@@ -406,10 +421,24 @@ SectionEnd
 
 Section "Uninstall"
   ; Before any file goes: vrdelist and the manifest it names are in here.
-  !insertmacro RunTool "$INSTDIR\vrdelist.exe" "$INSTDIR\${MANIFEST}"
-  ${If} $status != 0
-    DetailPrint "Warning: the OpenVR runtime's registration may remain (vrdelist exited with $status)."
+  ; Not with a translation layer listed first, which vrdelist would load
+  ; (see the install); the runtime drops the registration once the manifest
+  ; is gone.
+  InitPluginsDir
+  SetOutPath $PLUGINSDIR
+  Call un.RunVrcheck
+  Push "runtime-translation-layer"
+  Call un.FindingMessage
+  ${If} $problem != ""
+    DetailPrint "Warning: the OpenVR runtime's registration remains: $problem"
+  ${Else}
+    !insertmacro RunTool "$INSTDIR\vrdelist.exe" "$INSTDIR\${MANIFEST}"
+    ${If} $status != 0
+      DetailPrint "Warning: the OpenVR runtime's registration may remain (vrdelist exited with $status)."
+    ${EndIf}
   ${EndIf}
+  System::Free $diagnosis
+  System::Free $report
   !insertmacro RemoveFiles $INSTDIR
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   DeleteRegKey HKCU "${SETTINGS_KEY}"

@@ -19,6 +19,12 @@ const JournalEntry kBackgroundInit{"Init", {"3", "null"}};
 const Calls kCheckNotRunning = {kBackgroundInit};
 const Calls kCheckUnregistered = {
     kBackgroundInit, {"IsApplicationInstalled", {"lumora.corvane"}}, kCleanup};
+// Registered from the folder it names, or from another.
+const Calls kCheckRegistered = {kBackgroundInit,
+                                {"IsApplicationInstalled", {"lumora.corvane"}},
+                                {"GetApplicationPropertyString", {"lumora.corvane", "12"}},
+                                {"GetApplicationAutoLaunch", {"lumora.corvane"}},
+                                kCleanup};
 
 // Text as Windows writes it in UTF-16LE, for finding ASCII in install.log.
 std::string utf16le(const std::string& ascii) {
@@ -105,14 +111,15 @@ TEST_P(InstallerTest, RegistersMovesAndUninstalls) {
   EXPECT_EQ(runtime.registry()["autoLaunch"]["lumora.corvane"], true);
 
   // Reinstalled into a folder named with spaces and characters outside
-  // ASCII: the old registration goes before the new one comes.
+  // ASCII: the old registration goes before the new one comes (vrcheck
+  // first, which says whether the tools may load the runtime).
   const std::filesystem::path moved = wineUserProfile() / "Programme" / "Lumora José 日本";
   runtime.clearJournal();
   ASSERT_EQ(install(moved), 0);
   const std::string second = manifestIn(moved);
   EXPECT_EQ(runtime.calls(),
-            (Calls{kInit, kAutoLaunchOff, removeManifest(first), kCleanup} + kCheckUnregistered +
-             Calls{kInit, addManifest(second), kAutoLaunch, kCleanup}));
+            (kCheckRegistered + Calls{kInit, kAutoLaunchOff, removeManifest(first), kCleanup} +
+             kCheckUnregistered + Calls{kInit, addManifest(second), kAutoLaunch, kCleanup}));
   EXPECT_EQ(runtime.registry()["manifests"], nlohmann::json({{second, {"lumora.corvane"}}}));
   EXPECT_EQ(runtime.registry()["autoLaunch"]["lumora.corvane"], true);
   EXPECT_FALSE(std::filesystem::exists(defaultFolder()));
@@ -120,7 +127,8 @@ TEST_P(InstallerTest, RegistersMovesAndUninstalls) {
   // The uninstaller takes the registration back before deleting anything.
   runtime.clearJournal();
   uninstall(moved);
-  EXPECT_EQ(runtime.calls(), (Calls{kInit, kAutoLaunchOff, removeManifest(second), kCleanup}));
+  EXPECT_EQ(runtime.calls(),
+            (kCheckRegistered + Calls{kInit, kAutoLaunchOff, removeManifest(second), kCleanup}));
   EXPECT_EQ(runtime.registry()["manifests"], nlohmann::json::object());
   EXPECT_EQ(runtime.registry()["autoLaunch"]["lumora.corvane"], false);
   EXPECT_FALSE(std::filesystem::exists(moved));
@@ -231,7 +239,8 @@ TEST_P(InstallerTest, WithoutARuntimeTheInstallFinishesWithAWarning) {
 
 // A translation layer listed first is never loaded: some answer a tool
 // with a message box and an abort. The install completes and says why the
-// app is not registered.
+// app is not registered; a reinstall elsewhere and the uninstall, too,
+// leave the registration to the runtime.
 TEST_P(InstallerTest, WithATranslationLayerFirstItRunsNoToolThatLoadsIt) {
   // The stand-in's library without a server program beside it, so that
   // loading it would show in a journal of its own.
@@ -254,8 +263,18 @@ TEST_P(InstallerTest, WithATranslationLayerFirstItRunsNoToolThatLoadsIt) {
             std::string::npos);
   EXPECT_NE(log.find(utf16le(", which holds the vendor's runtime, first in ")), std::string::npos);
 
+  // Reinstalled elsewhere, and uninstalled, with the layer still first:
+  // neither takes a registration back through it.
+  const std::filesystem::path moved = wineUserProfile() / "Elsewhere" / "Lumora";
+  ASSERT_EQ(install(moved), 0);
+  EXPECT_FALSE(std::filesystem::exists(defaultFolder()));
+  EXPECT_NE(readFile(moved / "install.log").find(utf16le("Warning: the registration from ")),
+            std::string::npos);
+  uninstall(moved);
+  EXPECT_FALSE(std::filesystem::exists(moved));
+  EXPECT_FALSE(std::filesystem::exists(layer / "state" / "journal.log")) << "the layer was loaded";
+  EXPECT_EQ(runtime.calls(), Calls{});
   std::ofstream(runtime.pathRegistry(), std::ios::binary | std::ios::trunc) << paths;
-  uninstall(defaultFolder());
 }
 
 VRENLIST_INSTANTIATE_FOR_WINDOWS(InstallerTest);
