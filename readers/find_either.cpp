@@ -15,7 +15,8 @@ bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 // The byte that ignoring case compares: a letter in lower case.
 char folded(char c) { return isLetter(c) ? static_cast<char>(c | 0x20) : c; }
 
-inline bool holdsAt(std::string_view text, std::size_t at, std::string_view needle, bool ignoreCase) {
+inline bool holdsAt(std::string_view text, std::size_t at, std::string_view needle,
+                    bool ignoreCase) {
   if (text.size() - at < needle.size()) return false;
   if (!ignoreCase) {
     // Most places the wide compares mark fail at the second byte: a call
@@ -106,9 +107,11 @@ CORVANE_WIDE int timesSeen(std::string_view text, std::string_view needle, std::
 // The first place of `blocks` blocks from at that holds a or b, or npos.
 // Apart from the scan, which it would slow: few blocks get here.
 template <bool kIgnoreCase>
-CORVANE_WIDE __attribute__((noinline)) std::size_t
-holderIn(std::string_view text, std::size_t at, std::size_t blocks, std::string_view a,
-         const Needle& aProbes, std::string_view b, const Needle& bProbes) {
+CORVANE_WIDE __attribute__((noinline)) std::size_t holderIn(std::string_view text, std::size_t at,
+                                                            std::size_t blocks, std::string_view a,
+                                                            const Needle& aProbes,
+                                                            std::string_view b,
+                                                            const Needle& bProbes) {
   for (const std::size_t end = at + 32 * blocks; at < end; at += 32) {
     const __m256i both = eitherSeen<kIgnoreCase>(text.data() + at, aProbes, bProbes);
     for (auto places = static_cast<unsigned>(_mm256_movemask_epi8(both)); places != 0;
@@ -136,8 +139,8 @@ CORVANE_WIDE std::size_t findWide(std::string_view text, std::size_t from, std::
   for (; text.size() >= lastStart && at <= text.size() - lastStart; at += stride) {
     __m256i any = eitherSeen<kIgnoreCase>(bytes + at, aProbes, bProbes);
     for (std::size_t block = 1; block < kBlocks; ++block) {
-      any = _mm256_or_si256(any,
-                            eitherSeen<kIgnoreCase>(bytes + at + 32 * block, aProbes, bProbes));
+      any =
+          _mm256_or_si256(any, eitherSeen<kIgnoreCase>(bytes + at + 32 * block, aProbes, bProbes));
     }
     if (_mm256_testz_si256(any, any)) continue;
     const std::size_t found = holderIn<kIgnoreCase>(text, at, kBlocks, a, aProbes, b, bProbes);

@@ -9,7 +9,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // "Www Mmm dd yyyy HH:MM:SS.", tested at the places that tell it from a
-// message's next line: a log holds thousands of lines, and this is each one's cost.
+// message's next line.
 bool startsWithDate(std::string_view line) {
   return line.size() > 25 && line[3] == ' ' && line[7] == ' ' && line[10] == ' ' &&
          line[15] == ' ' && line[18] == ':' && line[21] == ':' && line[24] == '.' &&
@@ -24,15 +24,12 @@ bool parseFirstLine(std::string_view line, LogEntry& entry) {
   std::size_t at = 26;
   while (at < line.size() && isDigit(line[at])) ++at;
   entry.time = line.substr(0, at);
-  // Compared a byte at a time: a call to compare costs more than these.
-  const auto holds = [&](std::size_t i, char c) { return i < line.size() && line[i] == c; };
-  if (holds(at, ' ') && holds(at + 1, '[')) {
-    at += 2;
-    while (at < line.size() && line[at] != ']') ++at;
-    if (at == line.size()) return false;
+  if (line.substr(at, 2) == " [") {
+    at = line.find(']', at);
+    if (at == std::string_view::npos) return false;
     ++at;
   }
-  if (!holds(at, ' ') || !holds(at + 1, '-') || !holds(at + 2, ' ')) return false;
+  if (line.substr(at, 3) != " - ") return false;
   entry.message = line.substr(at + 3);
   entry.more = {};
   return true;

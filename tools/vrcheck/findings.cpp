@@ -38,7 +38,8 @@ void Findings::append(std::string& text, Finding& finding, const Command& comman
     // env NAME=value... program: the shell's NAME='value' program.
     for (at = 1; at < arguments.size() && arguments[at].find('=') != std::string::npos; ++at) {
       const std::size_t equals = arguments[at].find('=');
-      text += arguments[at].substr(0, equals + 1) + shellQuoted(arguments[at].substr(equals + 1)) + ' ';
+      text +=
+          arguments[at].substr(0, equals + 1) + shellQuoted(arguments[at].substr(equals + 1)) + ' ';
     }
   }
   for (std::size_t program = at; at < arguments.size(); ++at) {

@@ -39,23 +39,9 @@ struct Words {
 
 constexpr std::string_view kKey = tools::kAppKey;
 
-// Whether text holds before, the app's key and after, from at.
-bool keyAt(std::string_view text, std::size_t at, std::string_view before, std::string_view after) {
-  const std::size_t length = before.size() + kKey.size() + after.size();
-  return at <= text.size() && text.size() - at >= length &&
-         text.substr(at, before.size()) == before &&
-         text.substr(at + before.size(), kKey.size()) == kKey &&
-         text.substr(at + before.size() + kKey.size(), after.size()) == after;
-}
-bool saysKey(std::string_view text, std::string_view before, std::string_view after) {
-  return text.size() == before.size() + kKey.size() + after.size() && keyAt(text, 0, before, after);
-}
-bool startsWithKey(std::string_view text, std::string_view before, std::string_view after) {
-  return keyAt(text, 0, before, after);
-}
-bool endsWithKey(std::string_view text, std::string_view before, std::string_view after) {
-  const std::size_t length = before.size() + kKey.size() + after.size();
-  return text.size() >= length && keyAt(text, text.size() - length, before, after);
+// before, the app's key, after: spelt only for the few lines that name it.
+std::string withKey(std::string_view before, std::string_view after) {
+  return std::string(before) + tools::kAppKey + std::string(after);
 }
 
 #ifdef _WIN32
@@ -112,16 +98,16 @@ Word wordOf(std::string_view message, const Words& words) {
   if (startsWith(message, kAdding)) {
     return names(message.substr(kAdding.size()), words) ? Word::Added : Word::None;
   }
-  if (saysKey(message, "Started auto launch dashboard ", ".") ||
-      (startsWith(message, "Starting process ") && endsWithKey(message, " as app ", ""))) {
+  if (message == withKey("Started auto launch dashboard ", ".") ||
+      (startsWith(message, "Starting process ") && endsWith(message, withKey(" as app ", "")))) {
     return Word::Started;
   }
-  if (startsWithKey(message, "Unable to start auto launch dashboard ", ": ") ||
-      startsWithKey(message, "Could not check status of auto launch dashboard ", ": ") ||
-      (startsWithKey(message, "Auto launch dashboard ", " has not started after ") &&
+  if (startsWith(message, withKey("Unable to start auto launch dashboard ", ": ")) ||
+      startsWith(message, withKey("Could not check status of auto launch dashboard ", ": ")) ||
+      (startsWith(message, withKey("Auto launch dashboard ", " has not started after ")) &&
        endsWith(message, " checks. Giving up waiting.")) ||
       (startsWith(message, "Tried to start binary process ") &&
-       endsWithKey(message, " as app ", " but it failed"))) {
+       endsWith(message, withKey(" as app ", " but it failed")))) {
     return Word::Failed;
   }
   return complainsOf(message, words) ? Word::Refused : Word::None;

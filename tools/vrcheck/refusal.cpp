@@ -12,9 +12,6 @@ namespace {
 
 using namespace readers;  // the careful file reader
 
-std::string text(const std::filesystem::path& path) { return path.u8string(); }
-std::filesystem::path folder(const std::string& text) { return std::filesystem::u8path(text); }
-
 std::string sdkVersion() {
   return std::to_string(vr::k_nSteamVRVersionMajor) + "." +
          std::to_string(vr::k_nSteamVRVersionMinor) + "." +
@@ -109,13 +106,13 @@ void explainInitFailure(const ConnectionFacts& facts, vr::EVRInitError error, Fi
   const bool ipc = error >= vr::VRInitError_IPC_ServerInitFailed &&
                    error <= vr::VRInitError_IPC_NamespaceUnavailable;
   if (ipc && !facts.runtime.empty()) {
-    const std::filesystem::path bin = folder(facts.runtime) / "bin";
+    const std::filesystem::path bin = std::filesystem::u8path(facts.runtime) / "bin";
     const std::vector<RuntimeProcess> left = processesRunningFrom(bin);
     for (const RuntimeProcess& process : left) explainLeftover(process, findings);
     if (!left.empty()) return;  // starting the runtime cannot help while they run
     if (facts.inPlace) explainRefusal(facts, findings);
-    findings.inPlace("runtime-no-process-left",
-                     "No runtime process is left over: none runs from ", Path{"folder", text(bin)});
+    findings.inPlace("runtime-no-process-left", "No runtime process is left over: none runs from ",
+                     Path{"folder", bin.u8string()});
     return;
   }
   if (error == vr::VRInitError_Init_InterfaceNotFound &&
@@ -128,7 +125,7 @@ void explainInitFailure(const ConnectionFacts& facts, vr::EVRInitError error, Fi
 bool explainMissingInterface(const ConnectionFacts& facts, const char* interfaceVersion,
                              Findings& findings) {
   if (facts.runtime.empty()) return false;
-  const std::filesystem::path runtime = folder(facts.runtime);
+  const std::filesystem::path runtime = std::filesystem::u8path(facts.runtime);
   const std::filesystem::path library = clientLibrary(runtime);
   std::error_code ignored;
   if (!std::filesystem::is_regular_file(library, ignored)) return false;
@@ -137,7 +134,8 @@ bool explainMissingInterface(const ConnectionFacts& facts, const char* interface
   if (fileContains(library, interfaceVersion, kLargestClientLibrary)) {
     findings.notInPlace("runtime-refused-interface", "The runtime in ",
                         Path{"runtime_folder", facts.runtime}, ofBuild, " offers ",
-                        interfaceVersion, ", as its client library ", Path{"library", text(library)},
+                        interfaceVersion, ", as its client library ",
+                        Path{"library", library.u8string()},
                         " names it, and refused it. Restart the runtime; if it refuses again, "
                         "reinstall it.");
     return true;
@@ -147,9 +145,10 @@ bool explainMissingInterface(const ConnectionFacts& facts, const char* interface
   if (build.empty()) return false;
   findings.notInPlace(
       "runtime-older-than-sdk", "The runtime in ", Path{"runtime_folder", facts.runtime},
-      " (build ", build, ", from ", Path{"version_file", text(runtime / "bin" / "version.txt")},
+      " (build ", build, ", from ",
+      Path{"version_file", (runtime / "bin" / "version.txt").u8string()},
       ") is older than the OpenVR SDK ", sdkVersion(),
-      " these tools were built with: its client library ", Path{"library", text(library)},
+      " these tools were built with: its client library ", Path{"library", library.u8string()},
       " does not name ", interfaceVersion,
       ". Update the runtime, and leave any beta or \"previous\" branch for the current release.");
   return true;

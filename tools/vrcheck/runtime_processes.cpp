@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "json_text.h"
 #include "same_path.h"
 
 #ifdef _WIN32
@@ -11,6 +12,8 @@
 #include <tlhelp32.h>
 
 #include <memory>
+
+#include "utf16.h"
 #else
 #include <pwd.h>
 #include <sys/stat.h>
@@ -27,10 +30,6 @@ struct HandleCloser {
 };
 using Handle = std::unique_ptr<void, HandleCloser>;
 
-std::string utf8(const std::wstring& text) {
-  return std::filesystem::path(text).u8string();
-}
-
 // DOMAIN\name of the account the process runs as.
 std::string ownerOf(HANDLE process) {
   HANDLE token = nullptr;
@@ -46,11 +45,11 @@ std::string ownerOf(HANDLE process) {
   DWORD nameLength = 256;
   DWORD domainLength = 256;
   SID_NAME_USE use;
-  if (!LookupAccountSidW(nullptr, user->User.Sid, name, &nameLength, domain, &domainLength,
-                         &use)) {
+  if (!LookupAccountSidW(nullptr, user->User.Sid, name, &nameLength, domain, &domainLength, &use)) {
     return "";
   }
-  return utf8(std::wstring(domain, domainLength) + L"\\" + std::wstring(name, nameLength));
+  return common::displayableUtf8(std::wstring(domain, domainLength) + L"\\" +
+                                 std::wstring(name, nameLength));
 }
 
 std::vector<RuntimeProcess> allProcesses() {
@@ -69,7 +68,8 @@ std::vector<RuntimeProcess> allProcesses() {
     DWORD length = static_cast<DWORD>(image.size());
     if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &length)) continue;
     image.resize(length);
-    processes.push_back({entry.th32ProcessID, utf8(image), ownerOf(process.get())});
+    processes.push_back(
+        {entry.th32ProcessID, common::displayableUtf8(image), ownerOf(process.get())});
   }
   return processes;
 }
@@ -97,10 +97,7 @@ std::vector<RuntimeProcess> allProcesses() {
     if (unreadable || program.empty()) continue;
     // A program replaced while it runs, as by an update of the runtime.
     constexpr std::string_view kDeleted = " (deleted)";
-    if (program.size() > kDeleted.size() &&
-        program.compare(program.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0) {
-      program.resize(program.size() - kDeleted.size());
-    }
+    if (readers::endsWith(program, kDeleted)) program.resize(program.size() - kDeleted.size());
     struct stat status {};
     const std::string user =
         stat(entry->path().c_str(), &status) == 0 ? accountName(status.st_uid) : "";

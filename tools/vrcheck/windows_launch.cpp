@@ -13,6 +13,7 @@
 #include <type_traits>
 
 #include "same_path.h"
+#include "utf16.h"
 #endif
 
 namespace corvane::vrcheck {
@@ -25,8 +26,6 @@ namespace {
 
 constexpr const wchar_t* kLayers =
     L"Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
-
-std::string utf8(const std::wstring& text) { return std::filesystem::path(text).u8string(); }
 
 bool equalIgnoringCase(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
@@ -68,9 +67,8 @@ std::optional<Mark> runAsAdministratorMark(const std::filesystem::path& binary) 
       DWORD nameLength = static_cast<DWORD>(name.size());
       DWORD type = 0;
       DWORD dataSize = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-      const LSTATUS status =
-          RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr, &type,
-                        reinterpret_cast<BYTE*>(data.data()), &dataSize);
+      const LSTATUS status = RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr,
+                                           &type, reinterpret_cast<BYTE*>(data.data()), &dataSize);
       if (status == ERROR_NO_MORE_ITEMS) break;
       if (status != ERROR_SUCCESS || type != REG_SZ) continue;
       if (!samePath(std::filesystem::path(name.substr(0, nameLength)), binary)) continue;
@@ -79,7 +77,8 @@ std::optional<Mark> runAsAdministratorMark(const std::filesystem::path& binary) 
       for (std::size_t at = 0; at < flags.size();) {
         const std::size_t end = std::min(flags.find(L' ', at), flags.size());
         if (equalIgnoringCase(flags.substr(at, end - at), L"RUNASADMIN")) {
-          return Mark{std::string(rootName) + "\\" + utf8(kLayers), utf8(flags)};
+          return Mark{std::string(rootName) + "\\" + common::displayableUtf8(kLayers),
+                      common::displayableUtf8(flags)};
         }
         at = end + 1;
       }
@@ -98,7 +97,7 @@ struct Released {
   void operator()(Interface* object) const { object->Release(); }
 };
 template <typename Interface>
-using Com = std::unique_ptr<Interface, Released<Interface>>;
+using Com = std::unique_ptr<Interface, Released<Interface> >;
 
 // The execution level the manifest's XML asks for: the level attribute of
 // its requestedExecutionLevel element, comments and all read by Windows'
@@ -108,8 +107,8 @@ std::wstring levelInManifest(const void* bytes, DWORD size) {
   const Library xmllite(LoadLibraryW(L"xmllite.dll"));
   if (!xmllite) return L"";
   using Create = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
-  const auto create =
-      reinterpret_cast<Create>(reinterpret_cast<void*>(GetProcAddress(xmllite.get(), "CreateXmlReader")));
+  const auto create = reinterpret_cast<Create>(
+      reinterpret_cast<void*>(GetProcAddress(xmllite.get(), "CreateXmlReader")));
   if (create == nullptr) return L"";
   const Com<IStream> stream(SHCreateMemStream(static_cast<const BYTE*>(bytes), size));
   IXmlReader* made = nullptr;
@@ -182,8 +181,9 @@ void checkWindowsLaunch(const std::filesystem::path& manifest, const std::string
   const std::wstring level = requestedLevel(binary);
   if (level == L"requireAdministrator" || level == L"highestAvailable") {
     findings.notInPlace("binary-asks-elevation", "Binary asks to run elevated in its manifest (",
-                        Path{"execution_level", utf8(level)}, "): ", Path{"binary", binary.u8string()},
-                        unelevated, "Build it with level asInvoker.");
+                        Path{"execution_level", common::displayableUtf8(level)},
+                        "): ", Path{"binary", binary.u8string()}, unelevated,
+                        "Build it with level asInvoker.");
   }
 }
 #endif
