@@ -95,7 +95,7 @@ struct Situation {
   // The runtime's library names this interface one version lower, as an
   // older runtime's does; without its version file, another runtime.
   std::string olderThan;
-  bool versionFile = true;
+  std::string versionText;  // replaces bin/version.txt, if not ""
 
   Situation manifest(std::string text) const { return with(&Situation::manifestText, text); }
   Situation store(Store kind) const { return with(&Situation::storeKind, kind); }
@@ -122,9 +122,9 @@ struct Situation {
   Situation rootOnly() const { return with(&Situation::asRootOnly, true); }
   Situation leftOver() const { return with(&Situation::leftover, true); }
   Situation binary(std::string kind) const { return with(&Situation::windowsBinary, kind); }
-  Situation older(std::string interfaceVersion, bool versionFile = true) const {
+  Situation older(std::string interfaceVersion, std::string versionText = "") const {
     Situation row = with(&Situation::olderThan, interfaceVersion);
-    row.versionFile = versionFile;
+    row.versionText = std::move(versionText);
     return row;
   }
 
@@ -405,7 +405,10 @@ const std::vector<Situation> kSituations = {
     row("another runtime, without applications", 1, kManifestInPlace + kConnectionInPlace +
         Expects{{"applications-unavailable", "Applications interface unavailable: IVRApplications_007"},
         {"runtime-without-applications", "The runtime in {root} does not keep applications"}})
-        .older("IVRApplications_007", /*versionFile=*/false),
+        .older("IVRApplications_007", kMissing),
+    row("runtime older than the SDK, its version file a pipe", 1, kManifestInPlace + kConnectionInPlace +
+        Expects{unreachable("Interface Not Found (105)"), {"runtime-refused", "so the runtime itself refused"}})
+        .older("IVRSystem_022", kFifo).only(Platform::Linux),
     row("overlay flag absent", 3, kNotOverlay + kRegisteredInPlace)
         .manifest(replaced(kManifest, R"(, "is_dashboard_overlay": true)", "")),
     row("overlay flag \"yes\"", 3, kNotOverlay + kRegisteredInPlace).manifest(replaced(kManifest, "true", "\"yes\"")),
@@ -1115,7 +1118,7 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
   // The runtime's client library as an older runtime's: a copy in place of
   // the link to the stand-in's, which names the interface one version
   // lower and so offers that one instead.
-  void makeOlder(const std::string& interfaceVersion, bool versionFile) const {
+  void makeOlder(const std::string& interfaceVersion, const std::string& versionText) const {
     const std::filesystem::path library =
         platform() == Platform::Windows ? runtime.root() / "bin" / "vrclient_x64.dll"
                                         : runtime.root() / "bin" / "linux64" / "vrclient.so";
@@ -1124,7 +1127,7 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
     const std::string bytes = replaced(readFile(standinLibrary(platform())), interfaceVersion, older);
     std::filesystem::remove(library);
     std::ofstream(library, std::ios::binary) << bytes;
-    if (!versionFile) std::filesystem::remove(runtime.root() / "bin" / "version.txt");
+    if (!versionText.empty()) writeFile(runtime.root() / "bin" / "version.txt", versionText);
   }
 
   // A program left running as the runtime's monitor until the row ends: a
@@ -1431,7 +1434,7 @@ TEST_P(VrcheckTest, Finds) {
     writeFile(log, closedUp(row.logText) ? "" : expanded(row.logText));
     closeUp(log, row.logText);
   }
-  if (!row.olderThan.empty()) makeOlder(row.olderThan, row.versionFile);
+  if (!row.olderThan.empty()) makeOlder(row.olderThan, row.versionText);
   std::optional<RunningProcess> leftover;
   if (row.leftover) leaveRunning(leftover);
   runtime.setRunning(row.running);
