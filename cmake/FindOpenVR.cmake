@@ -60,8 +60,25 @@ find_package_handle_standard_args(OpenVR
   REQUIRED_VARS OpenVR_LIBRARY OpenVR_INCLUDE_DIR
   VERSION_VAR PC_OPENVR_VERSION)
 
+# The SDK's own libopenvr_api.so has no SONAME. Linked by its path, such a
+# library is needed by that whole path, which exists only on the build
+# machine; linked by name, it is needed as libopenvr_api.so.
+set(_openvr_soname ON)
+if(OpenVR_FOUND AND NOT WIN32 AND OpenVR_LIBRARY MATCHES "\\.so$" AND CMAKE_OBJDUMP)
+  execute_process(COMMAND "${CMAKE_OBJDUMP}" -p "${OpenVR_LIBRARY}"
+    OUTPUT_VARIABLE _openvr_dynamic ERROR_QUIET)
+  if(NOT _openvr_dynamic MATCHES "SONAME")
+    set(_openvr_soname OFF)
+  endif()
+endif()
+
 if(OpenVR_FOUND AND NOT TARGET OpenVR::openvr_api)
-  add_library(OpenVR::openvr_api UNKNOWN IMPORTED)
+  if(_openvr_soname)
+    add_library(OpenVR::openvr_api UNKNOWN IMPORTED)
+  else()
+    add_library(OpenVR::openvr_api SHARED IMPORTED)
+    set_target_properties(OpenVR::openvr_api PROPERTIES IMPORTED_NO_SONAME TRUE)
+  endif()
   set_target_properties(OpenVR::openvr_api PROPERTIES
     IMPORTED_LOCATION "${OpenVR_LIBRARY}"
     INTERFACE_INCLUDE_DIRECTORIES "${OpenVR_INCLUDE_DIR}")

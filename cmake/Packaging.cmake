@@ -1,7 +1,8 @@
 # Documents and packages. On Linux `cpack -G DEB` makes
-# vrenlist_<version>_amd64.deb; in the Windows build `cpack -G ZIP` makes
-# vrenlist-<version>-win64.zip. The package presets in CMakePresets.json and
-# scripts/package run them.
+# vrenlist_<version>_amd64.deb, and in the portable build (VRENLIST_PORTABLE)
+# `cpack -G TGZ` makes vrenlist-<version>-linux-x86_64.tar.gz; in the Windows
+# build `cpack -G ZIP` makes vrenlist-<version>-win64.zip. The package
+# presets in CMakePresets.json and scripts/package run them.
 
 set(CPACK_PACKAGE_NAME vrenlist)
 set(CPACK_PACKAGE_VENDOR "The vrenlist developers")
@@ -56,28 +57,43 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME vrenlist-${PROJECT_VERSION}-win64)
 else()
-  # Debian wants its documents compressed, without timestamps (gzip -n).
-  execute_process(COMMAND date -u -R -d "${VRENLIST_RELEASE_DATE}"
-    OUTPUT_VARIABLE VRENLIST_RELEASE_DATE_RFC2822 OUTPUT_STRIP_TRAILING_WHITESPACE)
-  configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${_docs}/changelog @ONLY)
-  foreach(document vrenlist.1 vrdelist.1 vrcheck.1 changelog)
+  # Man pages compressed without timestamps (gzip -n), as Debian wants them.
+  foreach(document vrenlist.1 vrdelist.1 vrcheck.1)
     add_custom_command(OUTPUT ${_docs}/${document}.gz
       COMMAND gzip -9nkf ${_docs}/${document}
       DEPENDS ${_docs}/${document} VERBATIM)
     list(APPEND _compressed ${_docs}/${document}.gz)
   endforeach()
-  add_custom_target(vrenlist_documents ALL DEPENDS ${_compressed})
-  install(FILES ${_docs}/vrenlist.1.gz ${_docs}/vrdelist.1.gz ${_docs}/vrcheck.1.gz
-    DESTINATION share/man/man1)
-  install(FILES ${_docs}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/debian/copyright
-    ${PROJECT_SOURCE_DIR}/docs/vrcheck.schema.json DESTINATION share/doc/vrenlist)
+  install(FILES ${_compressed} DESTINATION share/man/man1)
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/vrcheck.schema.json DESTINATION share/doc/vrenlist)
 
-  set(CPACK_GENERATOR DEB)
-  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  # Depends: from the binary's own needs (the SDK's library, libstdc++, libc).
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  if(VRENLIST_PORTABLE)
+    # One folder to unpack anywhere: bin/, and lib/ with the SDK's own
+    # loader (cmake/linux/portable.cmake), byte for byte, and its licence.
+    install(FILES "${OPENVR_SHARED_LIBRARY}" DESTINATION lib)
+    install(FILES "${OPENVR_LOADER_LICENSE}" DESTINATION lib RENAME libopenvr_api.LICENSE)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/linux/README.in ${_docs}/README @ONLY)
+    install(FILES ${_docs}/README ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+    set(CPACK_GENERATOR TGZ)
+    set(CPACK_PACKAGE_FILE_NAME vrenlist-${PROJECT_VERSION}-linux-x86_64)
+  else()
+    execute_process(COMMAND date -u -R -d "${VRENLIST_RELEASE_DATE}"
+      OUTPUT_VARIABLE VRENLIST_RELEASE_DATE_RFC2822 OUTPUT_STRIP_TRAILING_WHITESPACE)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in ${_docs}/changelog @ONLY)
+    add_custom_command(OUTPUT ${_docs}/changelog.gz
+      COMMAND gzip -9nkf ${_docs}/changelog DEPENDS ${_docs}/changelog VERBATIM)
+    list(APPEND _compressed ${_docs}/changelog.gz)
+    install(FILES ${_docs}/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/debian/copyright
+      DESTINATION share/doc/vrenlist)
+
+    set(CPACK_GENERATOR DEB)
+    set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+    set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+    set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+    # Depends: from the binary's own needs (the SDK's library, libstdc++, libc).
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  endif()
+  add_custom_target(vrenlist_documents ALL DEPENDS ${_compressed})
 endif()
 
 include(CPack)

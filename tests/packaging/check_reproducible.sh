@@ -15,7 +15,7 @@ source "$(dirname "$0")/checks.sh"
 # As a downloader checks: the packages and SHA256SUMS alone, elsewhere,
 # named as they are there (a path into this machine would still resolve).
 mkdir "$work/download"
-cp "$repo/dist/$deb_name" "$repo/dist/$zip_name" "$repo/dist/SHA256SUMS" "$work/download/"
+cp "$repo/dist/$deb_name" "$repo/dist/$tgz_name" "$repo/dist/$zip_name" "$repo/dist/SHA256SUMS" "$work/download/"
 check "SHA256SUMS checks beside the downloaded packages" sh -c "cd '$work/download' &&
   sha256sum --check --strict SHA256SUMS && ! cut -d' ' -f3- SHA256SUMS | grep /"
 
@@ -52,12 +52,12 @@ printf '#!/bin/sh\n[ "$1" = -h ] && [ "$2" = localhost ] && shift 2\nexec /usr/b
 chmod +x "$work/bin/sudo"
 # dist/ is the first build, laid out as reprotest keeps a build's artifacts.
 mkdir -p "$work/control/source-root/dist"
-cp "$repo/dist/$deb_name" "$repo/dist/$zip_name" "$work/control/source-root/dist/"
+cp "$repo/dist/$deb_name" "$repo/dist/$tgz_name" "$repo/dist/$zip_name" "$work/control/source-root/dist/"
 PATH=$work/bin:$PATH reprotest --verbosity 1 --store-dir "$work/reprotest" --control-build "$work/control" \
   --min-cpus 99 --variations "+all,-kernel,-domain_host,-num_cpus,\
 user_group.available+=$build_user:$build_user,locales.locale=et_EE.UTF-8" \
   --build-command 'mkdir .tmp && TZ=Pacific/Chatham TMPDIR=$PWD/.tmp ./scripts/package' \
-  "$clone" "dist/$deb_name dist/$zip_name" \
+  "$clone" "dist/$deb_name dist/$tgz_name dist/$zip_name" \
   >"$work/reprotest.log" 2>&1
 status=$?
 check "reprotest ran the second build" sh -c "[ $status -le 1 ] || { tail -40 '$work/reprotest.log'; false; }"
@@ -109,7 +109,7 @@ signed_package "$certificate/password" >"$work/signed-again.log" 2>&1
 check "signing again gives the same archive" cmp "$signed" "$clone/dist/$zip_name"
 
 printf 'not-the-password\n' >"$certificate/wrong"
-state() { (cd "$clone/dist" && find . -printf '%p %s %T@\n' | sort && sha256sum ./*.deb ./*.zip); }
+state() { (cd "$clone/dist" && find . -printf '%p %s %T@\n' | sort && sha256sum ./*.deb ./*.tar.gz ./*.zip); }
 state >"$work/dist-before"
 signed_package "$certificate/wrong" >"$work/wrong.log" 2>&1
 check "a wrong password fails" test $? -ne 0

@@ -5,6 +5,8 @@ version=$(sed -n 's/^project(vrenlist VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLi
 deb_name=vrenlist_${version}_amd64.deb
 zip_name=vrenlist-${version}-win64.zip
 zip_top=vrenlist-$version-win64
+tgz_name=vrenlist-${version}-linux-x86_64.tar.gz
+tgz_top=vrenlist-$version
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 passed=0 failed=0
@@ -23,6 +25,32 @@ check() {  # check WHAT COMMAND...: the command's success is the check's
 }
 has_line() { grep -qE "$1" "$2"; }  # has_line ERE FILE
 has_sum() { [ "$(sha256sum <"$2")" = "$1  -" ]; }  # has_sum SHA256 FILE
+# kept_sha256 PATH: the SHA-256 the build checks the SDK's PATH (bin/...) against.
+kept_sha256() { sed -n "s|^openvr_loader([A-Z_]* $1 \([0-9a-f]*\))$|\1|p" "$repo"/cmake/*/*.cmake; }
+
+# hardened BINARY: as Debian builds its packages (CMakeLists.txt), and
+# stripped. (grep -q ends a pipe early: no pipefail here.)
+hardened() (
+  set +o pipefail
+  readelf -d "$1" | grep -q 'FLAGS_1.*PIE' || { echo "not PIE"; return 1; }
+  readelf -lW "$1" | grep -q GNU_RELRO && readelf -d "$1" | grep -q BIND_NOW ||
+    { echo "no full RELRO"; return 1; }
+  readelf --dyn-syms -W "$1" | grep -q __stack_chk_fail || { echo "no stack protector"; return 1; }
+  readelf --dyn-syms -W "$1" | grep -q '__[a-z]*_chk@' || { echo "not fortified"; return 1; }
+  ! readelf -SW "$1" | grep -q '\.debug_\|\.symtab' || { echo "not stripped"; return 1; }
+)
+
+# needs_at_most BINARY VERSION...: for each VERSION (GLIBC_2.34, say), the
+# newest symbol version of that name that BINARY needs is no newer.
+needs_at_most() {
+  local binary=$1 limit newest
+  shift
+  for limit in "$@"; do
+    newest=$(objdump -T "$binary" | grep -o "\b${limit%_*}_[0-9.]*" | sort -Vu | tail -n 1)
+    echo "${limit%_*}: needs ${newest:-nothing}, at most $limit"
+    [ "$(printf '%s\n' "$limit" "$newest" | sort -V | tail -n 1)" = "$limit" ] || return 1
+  done
+}
 
 # zipped_round_trip ZIP RUNTIME_DIR: unpacks a .zip and runs its vrenlist.exe,
 # vrcheck.exe (status 3: the example ships no binary) and vrdelist.exe on the
