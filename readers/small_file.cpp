@@ -111,22 +111,30 @@ FileEnds readFileEnds(const std::filesystem::path& file, std::uintmax_t each) {
   if (!in) return result;
   const bool whole = size <= 2 * each;
   const auto head = static_cast<std::size_t>(whole ? size : each);
-  const std::size_t tail = whole ? 0 : head;
+  // The last part with the byte before it, which tells whether it starts a line.
+  const std::size_t tail = whole ? 0 : head + 1;
   // new char[], not a string: a string's bytes are zeroed before the read
   // fills them, which costs as much as reading the log.
-  result.bytes.reset(new char[head + tail + 1]);
-  std::size_t got = 0;
-  bool read = readPart(in.get(), 0, head, result.bytes.get(), result.size);
-  if (read && !whole) {
-    result.bytes[result.size++] = '\n';
-    read = readPart(in.get(), size - each, tail, result.bytes.get() + result.size, got);
-    result.size += got;
-  }
-  if (!read) {
+  result.bytes.reset(new char[head + tail]);
+  char* const bytes = result.bytes.get();
+  std::size_t gotHead = 0;
+  std::size_t gotTail = 0;
+  if (!readPart(in.get(), 0, head, bytes, gotHead) ||
+      (!whole && !readPart(in.get(), size - each - 1, tail, bytes + head, gotTail))) {
     result.problem = FileProblem::Unreadable;
     result.bytes.reset();
-    result.size = 0;
+    return result;
   }
+  // Up to the last line end: what follows was cut, or is being written.
+  const auto wholeLines = [](std::string_view part) {
+    const std::size_t end = part.rfind('\n');
+    return end == std::string_view::npos ? part.substr(0, 0) : part.substr(0, end + 1);
+  };
+  result.head = wholeLines({bytes, gotHead});
+  // After the first line end: what comes before it was cut.
+  const std::string_view last(bytes + head, gotTail);
+  const std::size_t cut = last.find('\n');
+  result.tail = cut == std::string_view::npos ? last.substr(0, 0) : wholeLines(last.substr(cut + 1));
   return result;
 }
 

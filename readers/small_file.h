@@ -37,15 +37,19 @@ SmallFile readSmallFile(const std::filesystem::path& file);
 struct FileEnds {
   FileProblem problem = FileProblem::None;
   std::unique_ptr<char[]> bytes;
-  std::size_t size = 0;
   std::filesystem::path folder;  // for FolderNotEntered
-
-  std::string_view text() const { return {bytes.get(), size}; }
+  // Whole lines within bytes, each ending in '\n': the file's first part,
+  // and its last when it was read in two (else empty).
+  std::string_view head;
+  std::string_view tail;
 };
 
-// A file that grows without bound, such as a log: the whole of it up to
-// 2 * each bytes, else its first and its last each bytes, joined by a
-// newline. The same refusals as readSmallFile, but no TooLarge.
+// A file that grows without bound, such as a log, in whole lines: those of
+// the whole of it up to 2 * each bytes, else those within its first and its
+// last each bytes. A line is whole when both its start and its end were
+// read: the line cut at either end of a part is left out, and so is a last
+// line with no line end yet, which its writer may still be writing. The
+// same refusals as readSmallFile, but no TooLarge.
 FileEnds readFileEnds(const std::filesystem::path& file, std::uintmax_t each);
 
 // Whether a regular file holds text within its first `limit` bytes; read a

@@ -48,7 +48,16 @@ void startServerLog(const std::filesystem::path& folder) {
 
 void writeServerLog(const std::filesystem::path& folder, std::string_view message) {
   if (folder.empty()) return;
-  std::ofstream out(folder / "vrserver.txt", std::ios::binary | std::ios::app);
+  const std::filesystem::path file = folder / "vrserver.txt";
+  // A log a test left as if caught in the middle of a line: the runtime
+  // writes each line whole, so that line would be ended before this one.
+  bool unfinished = false;
+  if (std::ifstream in{file, std::ios::binary | std::ios::ate}; in && in.tellg() > 0) {
+    in.seekg(-1, std::ios::end);
+    unfinished = in.get() != '\n';
+  }
+  std::ofstream out(file, std::ios::binary | std::ios::app);
+  if (unfinished) out << kLineEnd;
   out << now() << " [Info] - " << message << kLineEnd;
 }
 

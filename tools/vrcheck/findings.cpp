@@ -5,6 +5,7 @@
 namespace corvane::vrcheck {
 
 Command registerWith(const std::string& manifest) { return Command{{"vrenlist", manifest}}; }
+Command registerLater(const std::string& manifest) { return Command{{"vrenlist", manifest}, false}; }
 
 std::string shellQuoted(const std::string& text) {
 #ifdef _WIN32
@@ -45,7 +46,14 @@ void Findings::append(std::string& text, Finding& finding, const Command& comman
   for (std::size_t program = at; at < arguments.size(); ++at) {
     text += at == program ? arguments[at] : " " + shellQuoted(arguments[at]);
   }
-  if (keep_) finding.fix.push_back(arguments);
+  const bool registering = arguments.size() == 2 && arguments[0] == "vrenlist";
+  if (registering && !registrable_) text += ", once what is said above is mended";
+  if (!keep_) return;
+  if (command.runsNow && (registrable_ || !registering)) {
+    finding.fix.push_back(arguments);
+  } else if (registering) {
+    finding.paths.emplace_back("manifest", arguments[1]);
+  }
 }
 
 void Findings::record(Finding finding) {

@@ -38,13 +38,17 @@ struct Number {
 
 // A command that fixes what a finding says: written into its text as the
 // platform's shell takes it, and kept as an argument list. A leading "env"
-// and NAME=value arguments are written as the shell's assignments.
+// and NAME=value arguments are written as the shell's assignments. A
+// command that cannot work yet, as a step before it has no command of its
+// own, is only written: a fix, run as given, must work.
 struct Command {
   std::vector<std::string> arguments;
+  bool runsNow = true;
 };
 
-// The fix most findings give.
+// The fix most findings give; registerLater, after a step with no command.
 Command registerWith(const std::string& manifest);
+Command registerLater(const std::string& manifest);
 
 enum class Level { Info, Warn, Error };
 
@@ -76,6 +80,12 @@ class Findings {
   void failed(const char* code, Parts&&... parts) {
     add(Level::Error, code, std::forward<Parts>(parts)...);
   }
+
+  // Whether the manifest can be registered as it is: not while it cannot
+  // be read, does not declare the app key or names a binary that is not
+  // there, which the runtime refuses or skips. Until it can, registering is
+  // written as a step after mending that, and is no fix.
+  void setRegistrable(bool registrable) { registrable_ = registrable; }
 
   bool allInPlace() const { return notInPlace_ == 0; }
   int notInPlaceCount() const { return notInPlace_; }
@@ -112,6 +122,7 @@ class Findings {
   void record(Finding finding);
 
   bool keep_;
+  bool registrable_ = true;
   int notInPlace_ = 0;
   std::vector<Finding> kept_;
 };

@@ -76,15 +76,33 @@ constexpr std::string_view kComplaints[] = {
     " - Unable to read manifest. Removing that file for the next startup",
 };
 
-// Whether message is a complaint about the manifest: "<path> - App <key>
-// ... Skipping", "<path> - App key <key> is invalid...", or one of the above.
+// The key a complaint about one app names: "App <key> binary_path ...",
+// "App key <key> is invalid...". The runtime takes keys in any letter case.
+bool isThisKey(std::string_view rest) {
+  const std::string_view key = rest.substr(0, std::min(rest.find(' '), rest.size()));
+  return key.size() == kKey.size() &&
+         std::equal(key.begin(), key.end(), kKey.begin(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) == b;
+         });
+}
+
+// Whether message is a complaint about the manifest as a whole (one of the
+// above), or about this app in it: "<path> - App <key> ... Skipping",
+// "<path> - App key <key> is invalid...". A manifest may declare several
+// apps, and a line about another's key says nothing of this one.
 bool complainsOf(std::string_view message, const Words& words) {
+  constexpr std::string_view kAppKeyIs = " - App key ";
+  constexpr std::string_view kApp = " - App ";
   for (std::size_t at = message.find(" - "); at != std::string_view::npos && at <= words.longest;
        at = message.find(" - ", at + 1)) {
     const std::string_view rest = message.substr(at);
-    bool complaint = startsWith(rest, " - App key ") ||
-                     (startsWith(rest, " - App ") && endsWith(message, ". Skipping"));
+    bool complaint = false;
     for (std::string_view known : kComplaints) complaint = complaint || startsWith(rest, known);
+    if (startsWith(rest, kAppKeyIs)) {
+      complaint = isThisKey(rest.substr(kAppKeyIs.size()));
+    } else if (startsWith(rest, kApp)) {
+      complaint = isThisKey(rest.substr(kApp.size())) && endsWith(message, ". Skipping");
+    }
     if (complaint && names(message.substr(0, at), words)) return true;
   }
   return false;
@@ -141,20 +159,23 @@ void checkRuntimeLog(const std::filesystem::path& logFolder, const std::filesyst
   Word launched = Word::None;
   // Every line this check acts on names the manifest or the app's key.
   const std::string_view name = words.name.empty() ? kKey : std::string_view(words.name);
-  LogMentions entries(log.text(), name, kKey, kIgnoreCase);
-  for (LogEntry entry; entries.next(entry);) {
-    switch (wordOf(entry.message, words)) {
-      case Word::None: break;
-      case Word::Added: refusal = LogEntry(); break;
-      case Word::Refused: refusal = entry; break;
-      case Word::Started:
-        launch = entry;
-        launched = Word::Started;
-        break;
-      case Word::Failed:
-        launch = entry;
-        launched = Word::Failed;
-        break;
+  // Each part on its own: an entry of the first never goes on into the last.
+  for (const std::string_view part : {log.head, log.tail}) {
+    LogMentions entries(part, name, kKey, kIgnoreCase);
+    for (LogEntry entry; entries.next(entry);) {
+      switch (wordOf(entry.message, words)) {
+        case Word::None: break;
+        case Word::Added: refusal = LogEntry(); break;
+        case Word::Refused: refusal = entry; break;
+        case Word::Started:
+          launch = entry;
+          launched = Word::Started;
+          break;
+        case Word::Failed:
+          launch = entry;
+          launched = Word::Failed;
+          break;
+      }
     }
   }
   if (!refusal.message.empty()) {

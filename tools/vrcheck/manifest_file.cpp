@@ -84,6 +84,8 @@ const json* findApplication(const json& manifest, Findings& findings) {
 
 std::filesystem::path checkManifestFile(const std::filesystem::path& manifest,
                                         const std::string& shown, Findings& findings) {
+  // Until it is found to declare the app key.
+  findings.setRegistrable(false);
   const std::optional<std::string> bytes = readManifest(manifest, shown, findings);
   if (!bytes) return {};
   if (startsWith(*bytes, "\xFF\xFE") || startsWith(*bytes, "\xFE\xFF")) {
@@ -120,6 +122,7 @@ std::filesystem::path checkManifestFile(const std::filesystem::path& manifest,
   const json* application = findApplication(parsed.value, findings);
   if (application == nullptr) return {};
   findings.inPlace("manifest-app-key", "Manifest declares app key: ", kAppKey);
+  findings.setRegistrable(true);
 
   if (memberOf(*application, "is_dashboard_overlay") == true) {
     findings.inPlace("manifest-overlay", "Manifest makes the app a dashboard overlay: ", kAppKey);
@@ -147,10 +150,12 @@ std::filesystem::path checkManifestFile(const std::filesystem::path& manifest,
     findings.notInPlace("binary-not-found",
                         "Binary not found: ", Path{"binary", resolved.u8string()},
                         ". Install the app's files, or correct ", kBinaryPathKey, ".");
+    findings.setRegistrable(false);  // the runtime skips the app
   }
 #ifndef _WIN32
   // The runtime on Linux accepts such a manifest but never lists its app.
   if (startsWith(resolved.lexically_normal().string(), "/usr/")) {
+    findings.setRegistrable(false);
     findings.notInPlace(
         "binary-under-usr", "Binary lies under /usr, where the runtime does not list apps: ",
         Path{"binary", resolved.string()}, ". Install the app elsewhere, for example under /opt.");

@@ -47,7 +47,11 @@ class ListedManifests {
  public:
   static constexpr std::uintmax_t kReadAtMost = 8 * 1024 * 1024;
 
-  enum class Holds { Key, Other, Gone, Unread };
+  // Unread: past the bound. Unchecked: there, but not read whole or not
+  // parsed, so it may declare the key to the runtime, which reads it as
+  // the user who wears the headset, whatever its size, with a reader of
+  // its own.
+  enum class Holds { Key, Other, Gone, Unread, Unchecked };
 
   Holds holds(const std::string& listed) {
     const auto known = seen_.find(listed);
@@ -60,6 +64,8 @@ class ListedManifests {
       holds = Holds::Gone;
     } else if (record.value && declaresAppKey(*record.value)) {
       holds = Holds::Key;
+    } else if (!record.value && record.unread.problem != FileProblem::Folder) {
+      holds = Holds::Unchecked;
     }
     return seen_.emplace(listed, holds).first->second;
   }
@@ -151,7 +157,9 @@ void checkRecords(const std::filesystem::path& config, const std::filesystem::pa
     // the runtime skips the others.
     ListedManifests manifests;
     bool here = false;
+    bool holdsHere = false;  // this manifest is the first listed that declares the key
     bool unreadAbove = false;  // a manifest listed before the key's holder went unread
+    std::vector<const std::string*> uncheckedAbove;  // ... or was not read whole, or not parsed
     const std::string* holder = nullptr;
     std::set<std::string_view> seen;  // a path listed again changes nothing
     for (const std::string& path : *listed) {
@@ -162,11 +170,17 @@ void checkRecords(const std::filesystem::path& config, const std::filesystem::pa
                            "Listed in the runtime's records: ", Path{"manifest", path});
         }
         here = true;
-        if (holder == nullptr) holder = &path;
+        if (holder == nullptr) {
+          holder = &path;
+          holdsHere = true;
+        }
         continue;
       }
       const ListedManifests::Holds holds = manifests.holds(path);
       if (holds == ListedManifests::Holds::Unread && holder == nullptr) unreadAbove = true;
+      if (holds == ListedManifests::Holds::Unchecked && holder == nullptr) {
+        uncheckedAbove.push_back(&path);
+      }
       if (holds == ListedManifests::Holds::Key && holder == nullptr) {
         holder = &path;
         findings.notInPlace("records-other-manifest",
@@ -190,6 +204,19 @@ void checkRecords(const std::filesystem::path& config, const std::filesystem::pa
     }
     const Path list{"file", appConfigFile(config).u8string()};
     const auto megabytes = ListedManifests::kReadAtMost / (1024 * 1024);
+    // Only where this manifest would hold the key: after another holder it
+    // does not, whoever holds it.
+    if (holdsHere) {
+      for (const std::string* path : uncheckedAbove) {
+        findings.notInPlace(
+            "records-unchecked-listed", "A manifest listed above this one in ", list,
+            " was not read whole, or does not parse, so vrcheck cannot tell whether it declares "
+            "the app key: ",
+            Path{"listed_manifest", *path},
+            ". The runtime takes the key from the first listed manifest that declares it. Start "
+            "the runtime, whose answers then decide, and run vrcheck again.");
+      }
+    }
     if (unreadAbove && here) {
       // The runtime takes the first listed manifest that declares the key,
       // and one of those went unread.

@@ -42,7 +42,9 @@ bool fromTheCompositor(vr::EVRInitError error) {
 
 Command endProcess(unsigned long long id) {
 #ifdef _WIN32
-  return Command{{"taskkill", "/PID", std::to_string(id)}};
+  // Without /F taskkill only asks a process's windows to close, and the
+  // runtime's server has none.
+  return Command{{"taskkill", "/F", "/PID", std::to_string(id)}};
 #else
   return Command{{"kill", std::to_string(id)}};
 #endif

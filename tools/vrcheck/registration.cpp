@@ -91,12 +91,22 @@ bool checkRegistration(vr::IVRApplications& apps, const std::filesystem::path& m
                           "Registered with another binary: ", Path{"binary", where->binary},
                           ". Take back the manifest beside it with vrdelist, then register this "
                           "one with: ",
-                          registerWith(shown));
+                          registerLater(shown));
     }
   } else if (where->folder.empty()) {
-    findings.notInPlace("registered-folder-unknown", "Runtime does not say which folder app key ",
-                        kAppKey,
-                        " is registered from. Register it again with: ", registerWith(shown));
+    // Registered again, a manifest that names a binary has the runtime say
+    // where it is; one that names none changes nothing.
+    if (binary.empty()) {
+      findings.notInPlace("registered-folder-unknown",
+                          "Runtime does not say which folder app key ", kAppKey,
+                          " is registered from. Name the app's binary for this platform in the "
+                          "manifest, then register it again with: ",
+                          registerLater(shown));
+    } else {
+      findings.notInPlace("registered-folder-unknown",
+                          "Runtime does not say which folder app key ", kAppKey,
+                          " is registered from. Register it again with: ", registerWith(shown));
+    }
   } else if (samePath(std::filesystem::u8path(where->folder), manifest.parent_path())) {
     findings.inPlace("registered-here",
                      "Registered from this manifest's folder: ", Path{"folder", where->folder});
@@ -119,7 +129,7 @@ bool checkRegistration(vr::IVRApplications& apps, const std::filesystem::path& m
                         ". Take back the manifest there that declares ", kAppKey,
                         " with vrdelist, naming it exactly as it was registered; then register "
                         "this one with: ",
-                        registerWith(shown));
+                        registerLater(shown));
   }
 
   answers->autoLaunch = apps.GetApplicationAutoLaunch(kAppKey);

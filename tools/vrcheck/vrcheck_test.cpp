@@ -13,6 +13,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "tool_test_fixture.h"
 
@@ -36,6 +37,7 @@ const std::string kUnreadable = "<a file this user may not read>";
 // one that Windows' compatibility settings mark to run as administrator.
 const std::string kAsksElevation = "<a binary asking to run elevated>";
 const std::string kMarkedAdministrator = "<a binary marked to run as administrator>";
+const std::string kRequiresAdministrator = "<a binary requiring administrator>";
 const std::string kLayers = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
 // An environment variable's value: no variable at all.
 const std::string kUnset = "<unset>";
@@ -62,6 +64,10 @@ enum class Store {
 };
 
 using Environment = std::map<std::string, std::string>;
+
+// A runtime program left running: as it was started, replaced on disk since,
+// or of another user (nobody, in group 1, which names another user).
+enum class Leftover { None, Running, Replaced, OtherUser };
 
 // A finding as a row expects it: its code, and a word its line carries.
 struct Expect {
@@ -90,7 +96,7 @@ struct Situation {
   std::string workingIn;    // the tool's working folder, if not ours
   bool relative = false;    // the manifest named relative to the working folder
   bool asRootOnly = false;  // says what only root's run can show
-  bool leftover = false;    // a runtime program left running, {leftover}
+  Leftover leftover = Leftover::None;  // a runtime program left running, {leftover}
   std::string windowsBinary;  // kAsksElevation or kMarkedAdministrator, if not ""
   // The runtime's library names this interface one version lower, as an
   // older runtime's does; without its version file, another runtime.
@@ -120,7 +126,7 @@ struct Situation {
   Situation workingFolder(std::string folder) const { return with(&Situation::workingIn, folder); }
   Situation relativeArgument() const { return with(&Situation::relative, true); }
   Situation rootOnly() const { return with(&Situation::asRootOnly, true); }
-  Situation leftOver() const { return with(&Situation::leftover, true); }
+  Situation leftOver(Leftover how = Leftover::Running) const { return with(&Situation::leftover, how); }
   Situation binary(std::string kind) const { return with(&Situation::windowsBinary, kind); }
   Situation older(std::string interfaceVersion, std::string versionText = "") const {
     Situation row = with(&Situation::olderThan, interfaceVersion);
@@ -176,6 +182,13 @@ const Expects kStopped =
 const Expects kRecordsInPlace = {
     {"records-listed", "Listed in the runtime's records: {manifest}"},
     {"records-auto-launch-on", "Auto-launch on in the runtime's records: {options}"}};
+// A manifest listed above this one that vrcheck did not read whole or parse, {oldpath}.
+const Expects kUncheckedAbove = {
+    {"records-listed", "Listed"},
+    {"records-unchecked-listed", "A manifest listed above this one in {appconfig} was not read whole, or does not "
+     "parse, so vrcheck cannot tell whether it declares the app key: {oldpath}. The runtime takes the key from the "
+     "first listed manifest that declares it. Start the runtime"},
+    {"records-auto-launch-on", "Auto-launch on"}};
 const Expects kRegisteredWithBinary =
     kConnectionInPlace +
     Expects{{"app-key-registered", "App key registered"},
@@ -231,6 +244,7 @@ const std::string kLogSkipped =
     "Thu Sep 17 2026 03:36:16.501000 [Info] - Adding application manifest path: {oldpath}\n"
     "Thu Sep 17 2026 03:36:16.502000 [Info] - {oldpath} - App other.app binary_path /x is invalid. Skipping\n"
     "Thu Sep 17 2026 03:36:16.589000 [Info] - Adding application manifest path: {manifest}\n"
+    "Thu Sep 17 2026 03:36:16.589100 [Error] - {manifest} - No root object when parsing manifest file\n"
     "Thu Sep 17 2026 03:36:16.589241 [Info] - {manifest} - App lumora.corvane binary_path /usr/bin/lumora is "
     "invalid. Skipping\n"
     "Thu Sep 17 2026 03:36:17.000000 [Info] - Started auto launch dashboard other.app.\n";
@@ -253,16 +267,30 @@ const std::string kLogWindows =
     "Thu Sep 17 2026 03:36:16.500 [Info] - Adding application manifest path: {manifestupper}\r\n"
     "Thu Sep 17 2026 03:36:16.589 [Info] - {manifestupper} - App lumora.corvane Working directory c:\\nowhere "
     "is invalid. Skipping\r\n"
+    "Thu Sep 17 2026 03:36:16.590 [Error] - {manifestupper} - Errors when parsing manifest file:\r\n"
+    "* Line 3, Column 5\r\n"
+    "  Missing ',' or '}' in object declaration\r\n"
     "Thu Sep 17 2026 03:36:17.100 [Info] - Starting process C:\\lumora.exe  (working directory C:\\) as app "
     "lumora.corvane\r\n"
     "Thu Sep 17 2026 03:36:17.200 [Error] - Tried to start binary process C:\\lumora.exe  (working directory "
     "C:\\) as app lumora.corvane but it failed\r\n";
+// Another app of this manifest skipped, and a key that only starts as this
+// one's: lines about other apps.
+const std::string kLogOtherApps =
+    "Thu Sep 17 2026 03:36:16.589000 [Info] - Adding application manifest path: {manifest}\n"
+    "Thu Sep 17 2026 03:36:16.589100 [Info] - {manifest} - App lumora.helper binary_path /usr/bin/helper is "
+    "invalid. Skipping\n"
+    "Thu Sep 17 2026 03:36:16.589200 [Info] - {manifest} - App key lumora.corvane.beta is invalid. Skipping\n";
 // Logs written when a row runs, not when the table is built: a line of
 // 4 MiB made of what a complaint starts with, then a path that is no UTF-8
 // and holds a NUL byte; and 64 MiB of another app's lines, more than is read
 // whole, before a complaint about this manifest.
 const std::string kHostileLog = "<a hostile log>";
 const std::string kLongLog = "<a log longer than is read whole>";
+// Longer than is read whole, and cut by each part's read inside a line: a
+// refusal, then a registration of "{manifest}.bak" cut just before ".bak",
+// and at its end one of this manifest with no line end yet.
+const std::string kCutLog = "<a log cut inside lines>";
 
 const std::string kBinaryGone =
     replaced(replaced(kManifest, "\"lumora\"", "\"gone\""), "lumora.exe", "gone.exe");
@@ -373,9 +401,18 @@ const std::vector<Situation> kSituations = {
     // A process of an earlier session's holds the runtime's connection; the
     // compositor's failures are its own.
     row("IPC failure, a runtime program left running", 1, kManifestInPlace + kConnectionInPlace +
-        Expects{unreachable("Connect to VR Server Failed (301)"), {"runtime-process-left", "left from an earlier session: {leftover} (process "
+        Expects{{"runtime-unreachable", "(300)"}, {"runtime-process-left", "left from an earlier session: {leftover} (process "
         "{leftoverid}, user {user}). While it runs, the runtime accepts no connection. Quit the runtime, then end "
-        "the process: kill {quoted:leftoverid}"}}).faults({{"initError", 301}}).leftOver().only(Platform::Linux),
+        "the process: kill {quoted:leftoverid}"}}).faults({{"initError", 300}}).leftOver().only(Platform::Linux),
+    // Named as left running though its program was replaced on disk, and after its owner, not its group.
+    row("IPC failure, a runtime program left running, replaced since", 1, kManifestInPlace + kConnectionInPlace +
+        Expects{{"runtime-unreachable", "(301)"}, {"runtime-process-left", "left from an earlier session: {leftover} "
+        "(process {leftoverid}, user {user})"}}).faults({{"initError", 301}}).leftOver(Leftover::Replaced)
+        .only(Platform::Linux),
+    row("IPC failure, another user's runtime program left running", 1, kManifestInPlace + kConnectionInPlace +
+        Expects{{"runtime-unreachable", "(301)"}, {"runtime-process-left", "left from an earlier session: {leftover} "
+        "(process {leftoverid}, user nobody)"}}).faults({{"initError", 301}}).leftOver(Leftover::OtherUser)
+        .rootOnly().only(Platform::Linux),
     row("IPC failure, a runtime program left running, Windows", 1, kManifestInPlace + kConnectionInPlace +
         Expects{unreachable("Connect to VR Server Failed (301)"), {"runtime-process-left", "left from an earlier "
         "session: {leftover} (process {leftoverid}, user "}}).faults({{"initError", 301}}).leftOver()
@@ -387,6 +424,9 @@ const std::vector<Situation> kSituations = {
         {"runtime-compositor-failed", "compositor or the graphics driver failed, not a process left over. Connect "
         "the headset, update the graphics driver, then restart the runtime; the runtime's log is in {log}."}})
         .faults({{"initError", 303}}),
+    row("the compositor's connection failed", 1, kManifestInPlace + kConnectionInPlace + Expects{{"runtime-unreachable",
+        "(306)"}, {"runtime-compositor-failed", "compositor or the graphics driver failed, not a process left over"}})
+        .faults({{"initError", 306}}),
     // Older runtimes name older interfaces in their client library.
     row("runtime older than the SDK", 1, kManifestInPlace + kConnectionInPlace + Expects{unreachable("Interface Not Found (105)"),
         {"runtime-older-than-sdk", "The runtime in {root} (build 1749156180, from {version}) is older than the "
@@ -439,8 +479,9 @@ const std::vector<Situation> kSituations = {
     row("no WorkingDirectory nor BinaryPath", 3, Expects{{"manifest-app-key", "declares app key"},
         {"manifest-overlay", "makes the app"}, {"manifest-no-binary", "names no binary"}} + kConnectionInPlace +
         Expects{{"app-key-registered", "App key registered"}, {"registered-folder-unknown",
-        "Runtime does not say which folder app key lumora.corvane is registered from. Register it again with: "
-        "vrenlist {quoted:manifest}"}, {"auto-launch-on", "Auto-launch enabled"}})
+        "Runtime does not say which folder app key lumora.corvane is registered from. Name the app's binary for this "
+        "platform in the manifest, then register it again with: vrenlist {quoted:manifest}"},
+        {"auto-launch-on", "Auto-launch enabled"}})
         .manifest(kNoBinary).faults({{"workingDirectoryUnset", true}}),
     row("no WorkingDirectory, records not yet written", 0, kManifestInPlace + kRegisteredWithBinary +
         Expects{{"records-lag-registration", "not yet written this registration to its records, as it does on its own "
@@ -479,8 +520,14 @@ const std::vector<Situation> kSituations = {
     row("stopped, a listed manifest gone", 3, kStopped + Expects{{"records-listed-gone", "names a manifest that no "
         "longer exists: {gone}/lumora.vrmanifest. The runtime drops it at its next start"}} + kRecordsInPlace)
         .stopped(R"({"manifest_paths": ["{gone}/lumora.vrmanifest", "{manifest}"]})"),
-    row("stopped, a listed manifest there but not JSON", 0, kStopped + kRecordsInPlace)
+    // One listed above this that vrcheck cannot read whole or parse may hold the key.
+    row("stopped, a listed manifest above there but not JSON", 3, kStopped + kUncheckedAbove)
         .stopped(R"({"manifest_paths": ["{oldpath}", "{manifest}"]})").other("{"),
+    row("stopped, a listed manifest above declaring the key, over 1 MiB", 3, kStopped + kUncheckedAbove)
+        .stopped(R"({"manifest_paths": ["{oldpath}", "{manifest}"]})")
+        .other(withMember(kManifest, "\"pad\": \"" + std::string(1100 * 1000, 'x') + "\"")),
+    row("stopped, a listed manifest above declaring the key after a byte order mark", 3, kStopped +
+        kUncheckedAbove).stopped(R"({"manifest_paths": ["{oldpath}", "{manifest}"]})").other("\xEF\xBB\xBF" + kManifest),
     row("stopped, this manifest listed twice", 0, kStopped + kRecordsInPlace)
         .stopped(R"({"manifest_paths": ["{manifest}", "{manifest}"]})"),
     row("stopped, the config folder from the first of two entries", 0, kStopped + kRecordsInPlace)
@@ -813,9 +860,9 @@ const std::vector<Situation> kSituations = {
         .stopped().options(withMember(kOptions, "\"autolaunch\": false")),
     row("stopped, options null", 3, kStopped + Expects{{"records-listed", "Listed"},
         {"records-auto-launch-off", "{options}. Switch"}}).stopped().options("null"),
-    row("stopped, a listed manifest nested deep", 0, kStopped + kRecordsInPlace)
+    row("stopped, a listed manifest above nested deep", 3, kStopped + kUncheckedAbove)
         .stopped(R"({"manifest_paths": ["{oldpath}", "{manifest}"]})").other(deepObjects()),
-    row("stopped, a listed manifest a pipe", 0, kStopped + kRecordsInPlace)
+    row("stopped, a listed manifest above a pipe", 3, kStopped + kUncheckedAbove)
         .stopped(R"({"manifest_paths": ["{oldpath}", "{manifest}"]})").other(kFifo).only(Platform::Linux),
     // One huge manifest listed a thousand times is read once.
     row("stopped, one huge manifest listed a thousand times", 0, kStopped + Expects{{"records-listed", "Listed"},
@@ -835,6 +882,12 @@ const std::vector<Situation> kSituations = {
         "before this one: one listed above it may hold the app key. Start the runtime"},
         {"records-auto-launch-on", "Auto-launch on"}})
         .stopped(R"({"manifest_paths": [)" + spellingsOfOldPath(12) + R"("{manifest}"]})")
+        .other(withMember(R"({"applications": [{"app_key": "other.app"}]})",
+                          "\"pad\": \"" + std::string(1000 * 1000, 'x') + "\"")),
+    row("stopped, more listed manifests than are read, this one not listed", 3, kStopped + Expects{
+        {"records-reading-stopped", "Stopped reading"}, {"records-not-listed", "Not in the runtime's list"},
+        {"records-auto-launch-on", "Auto-launch on"}})
+        .stopped(R"({"manifest_paths": [)" + spellingsOfOldPath(12) + R"("{oldpath}"]})")
         .other(withMember(R"({"applications": [{"app_key": "other.app"}]})",
                           "\"pad\": \"" + std::string(1000 * 1000, 'x') + "\"")),
     // Files too large to be manifests are not read, so they use up none of that.
@@ -876,24 +929,39 @@ const std::vector<Situation> kSituations = {
         "  Missing ',' or '}' in object declaration\" ("}, {"log-launch-failed", "tried to start the app at Thu Sep 17 "
         "2026 03:36:20.000001 and the app did not stay running: \"Auto launch dashboard lumora.corvane has not "
         "started after 10 checks. Giving up waiting.\""}}).stopped().log(kLogGaveUp),
+    // The latest complaint, found by the manifest's name in other letters alone, quoted without its CRs.
     row("log, Windows' letter case and line ends", 3, kInPlace + Expects{{"log-manifest-refused", "at Thu Sep 17 "
-        "2026 03:36:16.589: \"{manifestupper} - App lumora.corvane Working directory"}, {"log-launch-failed",
+        "2026 03:36:16.590: \"{manifestupper} - Errors when parsing manifest file:\n* Line 3, Column 5\n  Missing ',' "
+        "or '}' in object declaration\" ("}, {"log-launch-failed",
         "\"Tried to start binary process C:\\lumora.exe  (working directory C:\\) as app lumora.corvane but it "
         "failed\""}}).log(kLogWindows).only(Platform::Windows),
     row("log of 64 MiB, longer than is read whole", 3, kInPlace + Expects{{"log-manifest-refused", "No applications in "
         "manifest"}}).log(kLongLog).only(Platform::Linux),
     row("log hostile: a line of megabytes, NUL bytes, bytes that are no UTF-8", 0, kInPlace).log(kHostileLog),
+    row("log, other apps of this manifest skipped", 0, kInPlace).log(kLogOtherApps),
+    row("stopped, log, other apps of this manifest skipped", 0, kStopped + kRecordsInPlace).stopped().log(kLogOtherApps),
+    // Only whole lines count: neither part's cut lines, nor a last line still being written.
+    row("log longer than is read whole, cut inside lines", 3, kInPlace + Expects{{"log-manifest-refused",
+        "refused this manifest at Thu Sep 17 2026 03:50:00.000001: \"{manifest} - No applications in manifest\" ("}})
+        .log(kCutLog),
     // What Windows itself keeps from starting: an elevation the runtime
     // cannot give, a Store package's folder.
     row("binary marked to run as administrator", 3, kManifestInPlace + Expects{{"binary-marked-administrator",
         "Binary is marked to run as administrator (~ RUNASADMIN in " + kLayers + "): "}} + kRegisteredInPlace)
         .binary(kMarkedAdministrator).only(Platform::Windows),
+    // The fix names the value as the registry holds it, not as the manifest spells the binary.
+    row("binary in a subfolder marked to run as administrator", 3, kManifestInPlace + Expects{{
+        "binary-marked-administrator", "or: reg \"delete\" \"" + kLayers + "\" \"/v\" \"{marked}\" \"/f\""}} +
+        kRegisteredInPlace).manifest(kInSubfolder).binary(kMarkedAdministrator).only(Platform::Windows),
     row("binary asking to run elevated", 3, kManifestInPlace + Expects{{"binary-asks-elevation", "Binary asks to run "
         "elevated in its manifest (highestAvailable): "}} + kRegisteredInPlace)
         .binary(kAsksElevation).only(Platform::Windows),
+    row("binary requiring administrator", 3, kManifestInPlace + Expects{{"binary-asks-elevation", "Binary asks to "
+        "run elevated in its manifest (requireAdministrator): "}} + kRegisteredInPlace)
+        .binary(kRequiresAdministrator).only(Platform::Windows),
     row("in a Store package's folder", 3, kManifestInPlace + Expects{{"store-package-folder", "Manifest lies in a "
         "Store (MSIX) package folder, WindowsApps: {manifest}, which the runtime can neither read nor start from."}} +
-        kRegisteredInPlace).folder("WindowsApps/Lumora_1.0.0.0_x64__8wekyb3d8bbwe").only(Platform::Windows),
+        kRegisteredInPlace).folder("windowsapps/Lumora_1.0.0.0_x64__8wekyb3d8bbwe").only(Platform::Windows),
     row("log a pipe", 0, kInPlace + Expects{{"log-unread", "The runtime's log was not read: {logfile}: it is not a "
         "regular file"}}).log(kFifo).only(Platform::Linux),
 };
@@ -1082,6 +1150,8 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
       std::filesystem::resize_file(file, 2 * 1024 * 1024);
     } else if (text == kHostileLog || text == kLongLog) {
       writeLargeLog(file, text == kHostileLog);
+    } else if (text == kCutLog) {
+      writeCutLog(file);
     } else if (text == "{a thousand times}") {
       std::string list = R"({"manifest_paths": ["{manifest}")";
       for (int i = 0; i < 1000; ++i) list += R"(, "{oldpath}")";
@@ -1115,6 +1185,29 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
     }
   }
 
+  // kCutLog, for the 4 MiB that each part of a long log is.
+  void writeCutLog(const std::filesystem::path& file) const {
+    constexpr std::size_t kEach = 4 << 20;
+    const std::string filler =
+        "Thu Sep 17 2026 03:40:00.000001 [Info] - Adding application manifest path: /opt/other/x.vrmanifest\n";
+    const std::string padding = "Thu Sep 17 2026 03:40:00.000002 [Info] - ";
+    const std::string refusal =
+        expanded("Thu Sep 17 2026 03:50:00.000001 [Error] - {manifest} - No applications in manifest\n");
+    const std::string added =
+        expanded("Thu Sep 17 2026 03:50:00.000002 [Info] - Adding application manifest path: {manifest}");
+    const std::string unfinished =
+        expanded("Thu Sep 17 2026 04:10:00.000001 [Info] - Adding application manifest path: {manifest}");
+    std::string text;
+    while (text.size() + filler.size() + 64 + refusal.size() + added.size() < kEach) text += filler;
+    // A line that makes the first part end just before ".bak".
+    text += padding + std::string(kEach - text.size() - refusal.size() - added.size() - padding.size() - 1, 'x') +
+            "\n" + refusal + added + ".bak\n";
+    while (text.size() + unfinished.size() < 2 * kEach + 2 * filler.size()) text += filler;
+    // The last part must start inside a line.
+    if (text[text.size() + unfinished.size() - kEach - 1] == '\n') text += padding + "x\n";
+    std::ofstream(file, std::ios::binary) << text << unfinished;
+  }
+
   // The runtime's client library as an older runtime's: a copy in place of
   // the link to the stand-in's, which names the interface one version
   // lower and so offers that one instead.
@@ -1133,7 +1226,7 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
   // A program left running as the runtime's monitor until the row ends: a
   // copy of sleep, or under Wine one that waits for ever and says its
   // Windows process id.
-  void leaveRunning(std::optional<RunningProcess>& process) {
+  void leaveRunning(std::optional<RunningProcess>& process, Leftover how) {
     const bool windows = platform() == Platform::Windows;
     const std::filesystem::path program =
         runtime.root() / (windows ? "bin/win64/vrmonitor.exe" : "bin/linux64/vrmonitor");
@@ -1151,7 +1244,17 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
       }
       id.pop_back();
     } else {
-      process.emplace(std::vector<std::string>{program.string(), "600"});
+      std::vector<std::string> command = {program.string(), "600"};
+      if (how == Leftover::OtherUser) {
+        // Its folders open to it, as an install's are.
+        for (std::filesystem::path folder = program.parent_path(); folder != runtime.root().parent_path().parent_path();
+             folder = folder.parent_path()) {
+          std::filesystem::permissions(folder, std::filesystem::perms::others_exec,
+                                       std::filesystem::perm_options::add);
+        }
+        command.insert(command.begin(), {"/usr/bin/setpriv", "--reuid=nobody", "--regid=1", "--clear-groups"});
+      }
+      process.emplace(command);
       id = std::to_string(process->id());
       // Until it has left this test's program for its own, /proc names ours.
       const std::filesystem::path exe = "/proc/" + id + "/exe";
@@ -1160,6 +1263,10 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
                           std::filesystem::read_symlink(exe, error) != std::filesystem::canonical(program);
            ++tries) {
         usleep(5000);
+      }
+      if (how == Leftover::Replaced) {
+        std::filesystem::remove(program);
+        std::filesystem::copy_file(std::filesystem::canonical("/bin/sleep"), program);
       }
     }
     placeholders_["{leftover}"] = windows ? argument(program) : std::filesystem::canonical(program).string();
@@ -1191,16 +1298,20 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
     for (const char* binary : {"lumora", "lumora.exe", "bin/lumora", "bin/lumora.exe"}) {
       std::ofstream(folder / binary).put('\0');
     }
-    if (row.windowsBinary == kAsksElevation) {
-      std::filesystem::copy_file(windowsProgram("asks_for_elevation"), folder / "lumora.exe",
+    if (row.windowsBinary == kAsksElevation || row.windowsBinary == kRequiresAdministrator) {
+      const char* program =
+          row.windowsBinary == kAsksElevation ? "asks_for_elevation" : "requires_administrator";
+      std::filesystem::copy_file(windowsProgram(program), folder / "lumora.exe",
                                  std::filesystem::copy_options::overwrite_existing);
     } else if (row.windowsBinary == kMarkedAdministrator) {
       // As the Compatibility tab writes it, in another letter case than
       // the manifest names the binary.
-      std::string marked = argument(folder / "lumora.exe");
+      std::string marked =
+          argument(folder / (row.manifestText == kInSubfolder ? "bin/lumora.exe" : "lumora.exe"));
       std::transform(marked.begin(), marked.end(), marked.begin(),
                      [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
       marked_ = marked;
+      placeholders_["{marked}"] = marked;
       EXPECT_EQ(runProcess(windowsCommand("reg", {"add", kLayers, "/v", marked, "/t", "REG_SZ", "/d",
                                                   "~ RUNASADMIN", "/f"})).exitStatus, 0);
     }
@@ -1397,6 +1508,74 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
     EXPECT_NE(message.find(asLogged(shown)), std::string::npos) << shown << "\n" << message;
   }
 
+  // A fix clears its finding: every command the report's fixes name, run
+  // as it gives them, in this row's runtime (under Wine for Windows' rows),
+  // then vrcheck again, with what an env fix sets: none of those findings
+  // may be left.
+  void expectFixesClear(const Outcome& report, const std::string& argument) {
+    const nlohmann::json findings = nlohmann::json::parse(report.standardOutput)["findings"];
+    std::vector<std::vector<std::string>> commands;
+    std::set<std::string> fixed;
+    for (const nlohmann::json& finding : findings) {
+      if (!finding.contains("fix")) continue;
+      fixed.insert(finding["code"].get<std::string>());
+      for (const nlohmann::json& command : finding["fix"]) {
+        const auto arguments = command.get<std::vector<std::string>>();
+        if (std::find(commands.begin(), commands.end(), arguments) == commands.end()) {
+          commands.push_back(arguments);
+        }
+      }
+    }
+    if (commands.empty()) return;
+    const bool windows = platform() == Platform::Windows;
+    for (const std::vector<std::string>& command : commands) {
+      std::size_t first = 0;  // env's assignments, then the program
+      while (command[0] == "env" && command.at(++first).find('=') != std::string::npos) {
+        const std::size_t equals = command[first].find('=');
+        environment[command[first].substr(0, equals)] = command[first].substr(equals + 1);
+      }
+      const std::string& program = command[first];
+      const std::vector<std::string> arguments(command.begin() + first + 1, command.end());
+      int status = -1;
+      std::string said;
+      if (program == "vrenlist" || program == "vrdelist" || program == "vrcheck") {
+        const Outcome outcome = runTool(program, arguments);
+        status = program == "vrcheck" ? 0 : outcome.exitStatus;
+        said = outcome.standardError;
+      } else if (program == "kill" || program == "taskkill" || program == "reg") {
+        EXPECT_EQ(windows, program != "kill") << program << " on this platform";
+        ProcessOptions options;
+        options.environment = runtime.environment();
+        options.captureOutput = true;
+        // kill as a shell runs it: most shells' own.
+        const ProcessResult result = runProcess(
+            windows ? windowsCommand(program, arguments)
+                    : std::vector<std::string>{"/bin/sh", "-c", "kill \"$@\"", "sh", arguments.at(0)},
+            options);
+        status = result.exitStatus;
+        said = result.standardError + result.standardOutput;
+      } else {
+        ADD_FAILURE() << "a fix this table cannot run: " << program;
+        continue;
+      }
+      EXPECT_EQ(status, 0) << "the fix " << nlohmann::json(command).dump() << " failed:\n" << said;
+      // A signalled process ends a moment after kill returns.
+      const std::filesystem::path exe = "/proc/" + arguments.back() + "/exe";
+      std::error_code gone;
+      for (int tries = 0; program == "kill" && tries < 1000 && std::filesystem::exists(exe, gone);
+           ++tries) {
+        usleep(5000);
+      }
+    }
+    const Outcome again = run({"--json", argument});
+    const nlohmann::json after = nlohmann::json::parse(again.standardOutput, nullptr, false);
+    ASSERT_TRUE(after.is_object()) << again.standardError;
+    for (const nlohmann::json& finding : after["findings"]) {
+      EXPECT_EQ(fixed.count(finding["code"].get<std::string>()), 0u)
+          << "still there after its fix: " << finding["message"].get<std::string>();
+    }
+  }
+
   std::map<std::string, std::string> placeholders_;
   std::filesystem::path manifest_;             // the row's, laid out
   std::vector<std::filesystem::path> closed_;  // opened again after the row
@@ -1436,7 +1615,7 @@ TEST_P(VrcheckTest, Finds) {
   }
   if (!row.olderThan.empty()) makeOlder(row.olderThan, row.versionText);
   std::optional<RunningProcess> leftover;
-  if (row.leftover) leaveRunning(leftover);
+  if (row.leftover != Leftover::None) leaveRunning(leftover, row.leftover);
   runtime.setRunning(row.running);
   runtime.setFaults(nlohmann::json::parse(expanded(row.faultsAsked.dump(), true)));
   const std::string storeBefore = runtime.registryBytes();
@@ -1497,6 +1676,7 @@ TEST_P(VrcheckTest, Finds) {
   }
   EXPECT_EQ(runtime.registryBytes(), storeBefore);
   EXPECT_EQ(pathsFileBytes(), pathsBefore);
+  expectFixesClear(report, argument);
 }
 
 std::string rowName(const ::testing::TestParamInfo<Row>& info) {

@@ -48,6 +48,7 @@ using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 struct Mark {
   std::string key;    // as reg.exe names it
+  std::string value;  // the binary's path as the registry holds it, the value's name
   std::string flags;  // the value's data, "~ RUNASADMIN" say
 };
 
@@ -71,14 +72,15 @@ std::optional<Mark> runAsAdministratorMark(const std::filesystem::path& binary) 
                                            &type, reinterpret_cast<BYTE*>(data.data()), &dataSize);
       if (status == ERROR_NO_MORE_ITEMS) break;
       if (status != ERROR_SUCCESS || type != REG_SZ) continue;
-      if (!samePath(std::filesystem::path(name.substr(0, nameLength)), binary)) continue;
+      const std::wstring value = name.substr(0, nameLength);
+      if (!samePath(std::filesystem::path(value), binary)) continue;
       const std::wstring flags(data.c_str(), wcsnlen(data.c_str(), dataSize / sizeof(wchar_t)));
       // Space-separated flags, "~" first when set by a program.
       for (std::size_t at = 0; at < flags.size();) {
         const std::size_t end = std::min(flags.find(L' ', at), flags.size());
         if (equalIgnoringCase(flags.substr(at, end - at), L"RUNASADMIN")) {
           return Mark{std::string(rootName) + "\\" + common::displayableUtf8(kLayers),
-                      common::displayableUtf8(flags)};
+                      common::displayableUtf8(value), common::displayableUtf8(flags)};
         }
         at = end + 1;
       }
@@ -176,7 +178,9 @@ void checkWindowsLaunch(const std::filesystem::path& manifest, const std::string
         Path{"flags", mark->flags}, " in ", Path{"registry_key", mark->key},
         "): ", Path{"binary", binary.u8string()}, unelevated,
         "Clear \"Run this program as an administrator\" in its Properties, Compatibility, or: ",
-        Command{{"reg", "delete", mark->key, "/v", binary.u8string(), "/f"}});
+        // reg.exe finds a value by its name alone: as the registry holds it,
+        // which may spell the path otherwise than the manifest does.
+        Command{{"reg", "delete", mark->key, "/v", mark->value, "/f"}});
   }
   const std::wstring level = requestedLevel(binary);
   if (level == L"requireAdministrator" || level == L"highestAvailable") {
