@@ -138,6 +138,18 @@ FileEnds readFileEnds(const std::filesystem::path& file, std::uintmax_t each) {
   return result;
 }
 
+std::string readFileStart(const std::filesystem::path& file, std::size_t count) {
+  SmallFile looked;
+  std::uintmax_t size = 0;
+  const File in = openLookedAt(file, UINTMAX_MAX, looked, size);
+  if (!in) return "";
+  std::string bytes(static_cast<std::size_t>(std::min<std::uintmax_t>(count, size)), '\0');
+  std::size_t got = 0;
+  if (!readPart(in.get(), 0, bytes.size(), bytes.data(), got)) return "";
+  bytes.resize(got);
+  return bytes;
+}
+
 bool fileContains(const std::filesystem::path& file, std::string_view text, std::uintmax_t limit) {
   std::error_code error;
   if (text.empty() || !std::filesystem::is_regular_file(file, error)) return false;

@@ -52,6 +52,11 @@ struct FileEnds {
 // same refusals as readSmallFile, but no TooLarge.
 FileEnds readFileEnds(const std::filesystem::path& file, std::uintmax_t each);
 
+// The first count bytes of a regular file, or fewer where it is shorter;
+// "" for anything else, which is never opened: a pipe or a device would
+// block or never end.
+std::string readFileStart(const std::filesystem::path& file, std::size_t count);
+
 // Whether a regular file holds text within its first `limit` bytes; read a
 // piece at a time, so a large file costs no more memory than a small one.
 bool fileContains(const std::filesystem::path& file, std::string_view text, std::uintmax_t limit);

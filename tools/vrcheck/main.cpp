@@ -10,14 +10,12 @@
 #include "command_line.h"
 #include "connection.h"
 #include "findings.h"
-#include "log_check.h"
 #include "manifest_file.h"
-#include "records.h"
 #include "refusal.h"
 #include "registration.h"
 #include "report.h"
+#include "road_checks.h"
 #include "runtime.h"
-#include "settings.h"
 #include "standard_error.h"
 #include "windows_launch.h"
 
@@ -39,20 +37,20 @@ int checkAll(const char* manifestPath, Findings& findings) {
   checkWindowsLaunch(manifest, manifestPath, binary, findings);
   const ConnectionFacts facts = checkConnection(manifestPath, findings);
   const std::filesystem::path config = std::filesystem::u8path(facts.config);
+  const std::filesystem::path log = std::filesystem::u8path(facts.log);
   if (!facts.connect) {
     // A translation layer is never loaded; the records of the vendor's
     // runtime listed after it answer, as they do when it is not running.
-    if (facts.layer && !facts.vendorRuntime.empty() && !facts.config.empty()) {
+    if (!facts.layer) return kRuntimeFailure;
+    const bool vendor = !facts.vendorRuntime.empty() && !facts.config.empty();
+    if (vendor) {
       findings.inPlace("vendor-records", "The layer is not loaded; the records of the runtime in ",
                        Path{"runtime_folder", facts.vendorRuntime}, " answer, in ",
                        Path{"config_folder", facts.config});
-      checkRecords(config, manifest, manifestPath, findings);
-      checkSettings(config, findings);
     }
-    if (facts.layer && !facts.log.empty()) {
-      checkRuntimeLog(std::filesystem::u8path(facts.log), manifest, manifestPath, findings);
-    }
-    return facts.layer ? kNotInPlace : kRuntimeFailure;
+    checkRoad(Road{vendor ? config : std::filesystem::path(), log}, manifest, binary, manifestPath,
+              findings);
+    return kNotInPlace;
   }
   // In the background: a utility connection would start the runtime, which
   // then prunes its records, and a check must not change what it checks.
@@ -60,13 +58,8 @@ int checkAll(const char* manifestPath, Findings& findings) {
   if (init == vr::VRInitError_Init_NoServerForBackgroundApp) {
     findings.inPlace("runtime-stopped", "Runtime not running; its records answer, in ",
                      Path{"config_folder", facts.config});
-    if (!facts.config.empty()) {
-      checkRecords(config, manifest, manifestPath, findings);
-      checkSettings(config, findings);
-    }
-    if (!facts.log.empty()) {
-      checkRuntimeLog(std::filesystem::u8path(facts.log), manifest, manifestPath, findings);
-    }
+    checkRoad(Road{config, log, nullptr, /*stopped=*/true}, manifest, binary, manifestPath,
+              findings);
     return verdict(findings);
   }
   // The runtime's own answer is the authority; the findings above explain it.
@@ -90,13 +83,7 @@ int checkAll(const char* manifestPath, Findings& findings) {
   if (!checkRegistration(*apps, manifest, binary, config, manifestPath, findings, &live)) {
     return kRuntimeFailure;
   }
-  if (!facts.config.empty()) {
-    noteLaggingRecords(config, manifest, live.registeredHere, live.autoLaunch, findings);
-    checkSettings(config, findings);
-  }
-  if (!facts.log.empty()) {
-    checkRuntimeLog(std::filesystem::u8path(facts.log), manifest, manifestPath, findings);
-  }
+  checkRoad(Road{config, log, &live}, manifest, binary, manifestPath, findings);
   return verdict(findings);
 }
 

@@ -80,6 +80,26 @@ const json* findApplication(const json& manifest, Findings& findings) {
   return nullptr;
 }
 
+#ifndef _WIN32
+// An AppImage: an ELF file marked "AI" and its type (1 or 2) at byte 8. It
+// mounts itself through FUSE, which the container the runtime starts apps
+// in lacks (the Steam Runtime's, or Flatpak Steam's sandbox).
+void checkAppImage(const std::filesystem::path& binary, Findings& findings) {
+  const std::string start = readFileStart(binary, 16);
+  if (start.size() < 11 || !startsWith(start, "\x7F" "ELF") || start[8] != 'A' ||
+      start[9] != 'I' || (start[10] != 1 && start[10] != 2)) {
+    return;
+  }
+  findings.notInPlace(
+      "binary-appimage", "Binary is an AppImage (type ", static_cast<int>(start[10]),
+      "): ", Path{"binary", binary.string()},
+      ". The runtime starts apps inside a container without FUSE (the Steam Runtime's, or "
+      "Flatpak Steam's sandbox), where an AppImage cannot mount itself, so the app never starts. "
+      "Extract it (run it once with --appimage-extract), and point ",
+      kBinaryPathKey, " at the extracted program, or at a small script that starts it.");
+}
+#endif
+
 }  // namespace
 
 std::filesystem::path checkManifestFile(const std::filesystem::path& manifest,
@@ -160,6 +180,7 @@ std::filesystem::path checkManifestFile(const std::filesystem::path& manifest,
         "binary-under-usr", "Binary lies under /usr, where the runtime does not list apps: ",
         Path{"binary", resolved.string()}, ". Install the app elsewhere, for example under /opt.");
   }
+  checkAppImage(resolved, findings);
 #endif
   return resolved;
 }

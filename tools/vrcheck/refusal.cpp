@@ -50,22 +50,20 @@ Command endProcess(unsigned long long id) {
 #endif
 }
 
-// A runtime process still alive, which keeps the runtime from accepting
-// connections until it ends.
-void explainLeftover(const RuntimeProcess& process, Findings& findings) {
+}  // namespace
+
+void warnOfLeftover(const char* code, const char* what, const RuntimeProcess& process,
+                    const char* whileItRuns, Findings& findings) {
 #ifdef _WIN32
   const char* endIt = " in Task Manager, or with: ";
 #else
   const char* endIt = ": ";
 #endif
   const auto warn = [&](auto&&... user) {
-    findings.notInPlace("runtime-process-left",
-                        "A runtime process is still running, left from an earlier session: ",
+    findings.notInPlace(code, what, " is still running, left from an earlier session: ",
                         Path{"program", process.program}, " (process ",
-                        Number{"process_id", process.id}, user...,
-                        "). While it runs, the runtime accepts no connection. Quit the runtime, "
-                        "then end the process",
-                        endIt, endProcess(process.id));
+                        Number{"process_id", process.id}, user..., "). ", whileItRuns, endIt,
+                        endProcess(process.id));
   };
   if (process.user.empty()) {
     warn();
@@ -73,6 +71,8 @@ void explainLeftover(const RuntimeProcess& process, Findings& findings) {
     warn(", user ", Path{"user", process.user});
   }
 }
+
+namespace {
 
 // The build bin/version.txt names, or "" when there is none to read.
 std::string buildOf(const std::filesystem::path& runtime) {
@@ -110,7 +110,12 @@ void explainInitFailure(const ConnectionFacts& facts, vr::EVRInitError error, Fi
   if (ipc && !facts.runtime.empty()) {
     const std::filesystem::path bin = std::filesystem::u8path(facts.runtime) / "bin";
     const std::vector<RuntimeProcess> left = processesRunningFrom(bin);
-    for (const RuntimeProcess& process : left) explainLeftover(process, findings);
+    for (const RuntimeProcess& process : left) {
+      warnOfLeftover("runtime-process-left", "A runtime process", process,
+                     "While it runs, the runtime accepts no connection. Quit the runtime, then end "
+                     "the process",
+                     findings);
+    }
     if (!left.empty()) return;  // starting the runtime cannot help while they run
     if (facts.inPlace) explainRefusal(facts, findings);
     findings.inPlace("runtime-no-process-left", "No runtime process is left over: none runs from ",

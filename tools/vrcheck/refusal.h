@@ -7,8 +7,15 @@
 
 #include "connection.h"
 #include "findings.h"
+#include "runtime_processes.h"
 
 namespace corvane::vrcheck {
+
+// A process left from an earlier session: what it is ("A runtime
+// process"), its program, id and user, then whileItRuns, what it keeps from
+// working and the words before the command that ends it.
+void warnOfLeftover(const char* code, const char* what, const RuntimeProcess& process,
+                    const char* whileItRuns, Findings& findings);
 
 // After VR_Init failed with error: its cause and what to do.
 void explainInitFailure(const ConnectionFacts& facts, vr::EVRInitError error, Findings& findings);

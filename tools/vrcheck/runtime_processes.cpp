@@ -107,22 +107,38 @@ std::vector<RuntimeProcess> allProcesses() {
 }
 #endif
 
-}  // namespace
-
-std::vector<RuntimeProcess> processesRunningFrom(const std::filesystem::path& folder) {
-  // The processes' programs are where the system found them, links resolved.
+// The processes whose program passes test, given as found and with links
+// resolved: the system names programs where it found them.
+template <typename Test>
+std::vector<RuntimeProcess> processesWhere(const std::filesystem::path& path, Test test) {
   std::error_code ignored;
-  const std::filesystem::path real = std::filesystem::weakly_canonical(folder, ignored);
+  const std::filesystem::path real = std::filesystem::weakly_canonical(path, ignored);
   std::vector<RuntimeProcess> found;
   for (RuntimeProcess& process : allProcesses()) {
     const std::filesystem::path program = std::filesystem::u8path(process.program);
-    if (isWithin(program, folder) || (!real.empty() && isWithin(program, real))) {
+    if (test(program, path) || (!real.empty() && test(program, real))) {
       found.push_back(std::move(process));
     }
   }
   std::sort(found.begin(), found.end(),
             [](const RuntimeProcess& a, const RuntimeProcess& b) { return a.id < b.id; });
   return found;
+}
+
+}  // namespace
+
+std::vector<RuntimeProcess> processesRunningFrom(const std::filesystem::path& folder) {
+  return processesWhere(folder, [](const std::filesystem::path& program,
+                                   const std::filesystem::path& within) {
+    return isWithin(program, within);
+  });
+}
+
+std::vector<RuntimeProcess> processesRunning(const std::filesystem::path& program) {
+  return processesWhere(program, [](const std::filesystem::path& running,
+                                    const std::filesystem::path& binary) {
+    return samePath(running, binary);
+  });
 }
 
 }  // namespace corvane::vrcheck

@@ -38,6 +38,10 @@ const std::string kUnreadable = "<a file this user may not read>";
 const std::string kAsksElevation = "<a binary asking to run elevated>";
 const std::string kMarkedAdministrator = "<a binary marked to run as administrator>";
 const std::string kRequiresAdministrator = "<a binary requiring administrator>";
+// The app's Linux binary: an AppImage of either type, and a plain ELF program.
+const std::string kAppImage1 = "<an AppImage of type 1>";
+const std::string kAppImage2 = "<an AppImage of type 2>";
+const std::string kPlainElf = "<an ELF program>";
 const std::string kLayers = "HKCU\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
 // An environment variable's value: no variable at all.
 const std::string kUnset = "<unset>";
@@ -64,6 +68,10 @@ enum class Store {
 };
 
 using Environment = std::map<std::string, std::string>;
+
+// The app's binary left running ({app}, {appid}), one of its name in
+// another folder, or short-lived processes that end while vrcheck reads them.
+enum class AppRun { None, Here, Elsewhere, Ending };
 
 // A runtime program left running: as it was started, replaced on disk since,
 // or of another user (nobody, in group 1, which names another user).
@@ -97,7 +105,8 @@ struct Situation {
   bool relative = false;    // the manifest named relative to the working folder
   bool asRootOnly = false;  // says what only root's run can show
   Leftover leftover = Leftover::None;  // a runtime program left running, {leftover}
-  std::string windowsBinary;  // kAsksElevation or kMarkedAdministrator, if not ""
+  std::string binaryKind;  // the app's binary: kAsksElevation, kAppImage1 and the like, if not ""
+  AppRun appRun = AppRun::None;
   // The runtime's library names this interface one version lower, as an
   // older runtime's does; without its version file, another runtime.
   std::string olderThan;
@@ -127,7 +136,8 @@ struct Situation {
   Situation relativeArgument() const { return with(&Situation::relative, true); }
   Situation rootOnly() const { return with(&Situation::asRootOnly, true); }
   Situation leftOver(Leftover how = Leftover::Running) const { return with(&Situation::leftover, how); }
-  Situation binary(std::string kind) const { return with(&Situation::windowsBinary, kind); }
+  Situation binary(std::string kind) const { return with(&Situation::binaryKind, kind); }
+  Situation appRunning(AppRun how) const { return with(&Situation::appRun, how); }
   Situation older(std::string interfaceVersion, std::string versionText = "") const {
     Situation row = with(&Situation::olderThan, interfaceVersion);
     row.versionText = std::move(versionText);
@@ -896,6 +906,28 @@ const std::vector<Situation> kSituations = {
         "Auto-launch on"}}).stopped(R"({"manifest_paths": [)" + spellingsOfOldPath(5) + R"("{otherold}", "{manifest}"]})")
         .other(kHuge),
 
+    // The app left running from an earlier session keeps a stopped runtime from starting it again.
+    row("stopped, the app left running", 3, kStopped + kRecordsInPlace + Expects{{"app-process-left", "The app is "
+        "still running, left from an earlier session: {app} (process {appid}, user "}}).stopped().appRunning(AppRun::Here),
+    row("the app running with the runtime", 0, kInPlace).appRunning(AppRun::Here),
+    row("stopped, a program of the app's name running elsewhere", 0, kStopped + kRecordsInPlace)
+        .stopped().appRunning(AppRun::Elsewhere),
+    row("stopped, processes ending while they are read", 0, kStopped + kRecordsInPlace)
+        .stopped().appRunning(AppRun::Ending).only(Platform::Linux),
+    // The runtime starts apps where an AppImage cannot mount itself.
+    row("stopped, the binary an AppImage of type 1", 3, kManifestInPlace + Expects{{"binary-appimage", "Binary is an "
+        "AppImage (type 1): {binary}. The runtime starts apps inside a container without FUSE"}} + kConnectionInPlace +
+        Expects{{"runtime-stopped", "Runtime not running"}} + kRecordsInPlace)
+        .stopped().binary(kAppImage1).only(Platform::Linux),
+    row("the binary an AppImage of type 2", 3, kManifestInPlace + Expects{{"binary-appimage", "Binary is an AppImage "
+        "(type 2): {binary}. The runtime starts apps inside a container without FUSE (the Steam Runtime's, or Flatpak "
+        "Steam's sandbox), where an AppImage cannot mount itself, so the app never starts. Extract it (run it once with "
+        "--appimage-extract), and point binary_path_linux at the extracted program"}} + kRegisteredInPlace)
+        .binary(kAppImage2).only(Platform::Linux),
+    row("the binary a plain ELF program", 0, kInPlace).binary(kPlainElf).only(Platform::Linux),
+    row("stopped, the binary a pipe", 3, kBinaryNotFound + kConnectionInPlace + Expects{{"runtime-stopped", "Runtime "
+        "not running"}} + kRecordsInPlace).stopped().binary(kFifo).only(Platform::Linux),
+
     // The runtime's settings, as it writes them: three keep every overlay app from starting.
     row("settings start no overlay app", 3, kInPlace + Expects{{"settings-overlays-not-started",
         "setting \"startOverlayAppsFromDashboard\" in \"steamvr\" is false in {settings}: the dashboard starts no "
@@ -1226,15 +1258,14 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
   // A program left running as the runtime's monitor until the row ends: a
   // copy of sleep, or under Wine one that waits for ever and says its
   // Windows process id.
-  void leaveRunning(std::optional<RunningProcess>& process, Leftover how) {
+  void leaveRunning(std::optional<RunningProcess>& process, Leftover how,
+                    const std::filesystem::path& program, const std::string& name) {
     const bool windows = platform() == Platform::Windows;
-    const std::filesystem::path program =
-        runtime.root() / (windows ? "bin/win64/vrmonitor.exe" : "bin/linux64/vrmonitor");
     std::filesystem::create_directories(program.parent_path());
     std::filesystem::copy_file(windows ? windowsProgram("waits_for_ever")
                                        : std::filesystem::canonical("/bin/sleep"),
-                               program);
-    const std::filesystem::path said = runtime.scratch() / "leftover-id";
+                               program, std::filesystem::copy_options::overwrite_existing);
+    const std::filesystem::path said = runtime.scratch() / (name + "-id");
     std::string id;
     if (windows) {
       process.emplace(windowsCommand(program.string(), {nativePath(platform(), said)}));
@@ -1269,8 +1300,9 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
         std::filesystem::copy_file(std::filesystem::canonical("/bin/sleep"), program);
       }
     }
-    placeholders_["{leftover}"] = windows ? argument(program) : std::filesystem::canonical(program).string();
-    placeholders_["{leftoverid}"] = id;
+    placeholders_["{" + name + "}"] =
+        windows ? argument(program) : std::filesystem::canonical(program).string();
+    placeholders_["{" + name + "id}"] = id;
   }
 
   // A folder name that makes the manifest's folder, as the tool names it,
@@ -1298,12 +1330,19 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
     for (const char* binary : {"lumora", "lumora.exe", "bin/lumora", "bin/lumora.exe"}) {
       std::ofstream(folder / binary).put('\0');
     }
-    if (row.windowsBinary == kAsksElevation || row.windowsBinary == kRequiresAdministrator) {
+    if (row.binaryKind == kAsksElevation || row.binaryKind == kRequiresAdministrator) {
       const char* program =
-          row.windowsBinary == kAsksElevation ? "asks_for_elevation" : "requires_administrator";
+          row.binaryKind == kAsksElevation ? "asks_for_elevation" : "requires_administrator";
       std::filesystem::copy_file(windowsProgram(program), folder / "lumora.exe",
                                  std::filesystem::copy_options::overwrite_existing);
-    } else if (row.windowsBinary == kMarkedAdministrator) {
+    } else if (row.binaryKind == kAppImage1 || row.binaryKind == kAppImage2) {
+      // As the AppImage runtime's header has it: ELF, then "AI" and the type at byte 8.
+      std::string header = readFile("/bin/true").substr(0, 4096);
+      header.replace(8, 3, std::string("AI") + (row.binaryKind == kAppImage1 ? '\1' : '\2'));
+      writeFile(folder / "lumora", header);
+    } else if (row.binaryKind == kPlainElf || row.binaryKind == kFifo) {
+      writeFile(folder / "lumora", row.binaryKind == kFifo ? kFifo : readFile("/bin/true"));
+    } else if (row.binaryKind == kMarkedAdministrator) {
       // As the Compatibility tab writes it, in another letter case than
       // the manifest names the binary.
       std::string marked =
@@ -1316,6 +1355,7 @@ class VrcheckTest : public ::testing::WithParamInterface<Row>, public ToolTestBa
                                                   "~ RUNASADMIN", "/f"})).exitStatus, 0);
     }
     manifest_ = folder / "lumora.vrmanifest";
+    placeholders_["{binary}"] = argument(folder / (platform() == Platform::Windows ? "lumora.exe" : "lumora"));
     writeFile(manifest_, closedUp(row.manifestText) ? kManifest : row.manifestText);
     closeUp(manifest_, row.manifestText);
     writeFile(runtime.pathRegistry(),
@@ -1615,7 +1655,23 @@ TEST_P(VrcheckTest, Finds) {
   }
   if (!row.olderThan.empty()) makeOlder(row.olderThan, row.versionText);
   std::optional<RunningProcess> leftover;
-  if (row.leftover != Leftover::None) leaveRunning(leftover, row.leftover);
+  if (row.leftover != Leftover::None) {
+    leaveRunning(leftover, row.leftover,
+                 runtime.root() / (platform() == Platform::Windows ? "bin/win64/vrmonitor.exe"
+                                                                   : "bin/linux64/vrmonitor"),
+                 "leftover");
+  }
+  // The app's binary, or one of its name elsewhere, left running; or
+  // processes that end while vrcheck reads them.
+  std::optional<RunningProcess> app;
+  if (row.appRun == AppRun::Here || row.appRun == AppRun::Elsewhere) {
+    const std::filesystem::path folder =
+        row.appRun == AppRun::Here ? manifest_.parent_path() : runtime.scratch() / "elsewhere";
+    leaveRunning(app, Leftover::Running,
+                 folder / (platform() == Platform::Windows ? "lumora.exe" : "lumora"), "app");
+  } else if (row.appRun == AppRun::Ending) {
+    app.emplace(std::vector<std::string>{"/bin/sh", "-c", "while :; do /bin/true; done"});
+  }
   runtime.setRunning(row.running);
   runtime.setFaults(nlohmann::json::parse(expanded(row.faultsAsked.dump(), true)));
   const std::string storeBefore = runtime.registryBytes();
