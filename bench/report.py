@@ -3,7 +3,8 @@ logger.json (Google Benchmark), runs.json (hyperfine), vrenlist.rss,
 vrcheck.rss, vrdelist.rss and bare.rss (peak resident set sizes in KiB, one run a line),
 and NAME.instructions (instructions callgrind counted in one run of each; vrcheck-json is
 vrcheck --json, vrcheck-stopped is vrcheck with the runtime not running, answered from its
-records, and vrcheck-stopped-json the same with --json; vrcheck-log is vrcheck with 1 MiB
+records, and vrcheck-stopped-json the same with --json, vrcheck-stopped-300 the same
+with 300 more processes to look through for the app; vrcheck-log is vrcheck with 1 MiB
 of the runtime's log to read)."""
 import json
 import statistics
@@ -68,7 +69,7 @@ def instructions(name):
 
 
 for name in ("vrenlist", "vrcheck", "vrcheck-json", "vrcheck-log", "vrcheck-stopped",
-             "vrcheck-stopped-json", "vrdelist"):
+             "vrcheck-stopped-json", "vrcheck-stopped-300", "vrdelist"):
     rows.append(("instructions, %s / bare (callgrind)" % name,
                  "%d / %d" % (instructions(name), instructions("bare")),
                  "/bare %.3f" % (instructions(name) / instructions("bare"))))

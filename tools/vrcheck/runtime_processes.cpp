@@ -1,6 +1,8 @@
 #include "runtime_processes.h"
 
 #include <algorithm>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 #include "json_text.h"
@@ -11,12 +13,12 @@
 // After windows.h, which it needs.
 #include <tlhelp32.h>
 
-#include <memory>
-
 #include "utf16.h"
 #else
+#include <dirent.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <charconv>
 #endif
@@ -52,7 +54,10 @@ std::string ownerOf(HANDLE process) {
                                  std::wstring(name, nameLength));
 }
 
-std::vector<RuntimeProcess> allProcesses() {
+// Every process whose program wanted takes, with its user: asked only of
+// those, as a desktop runs hundreds of processes.
+template <typename Wanted>
+std::vector<RuntimeProcess> processesOf(Wanted wanted) {
   std::vector<RuntimeProcess> processes;
   HANDLE taken = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (taken == INVALID_HANDLE_VALUE) return processes;
@@ -68,8 +73,9 @@ std::vector<RuntimeProcess> allProcesses() {
     DWORD length = static_cast<DWORD>(image.size());
     if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &length)) continue;
     image.resize(length);
-    processes.push_back(
-        {entry.th32ProcessID, common::displayableUtf8(image), ownerOf(process.get())});
+    std::string program = common::displayableUtf8(image);
+    if (!wanted(std::string_view(program))) continue;
+    processes.push_back({entry.th32ProcessID, std::move(program), ownerOf(process.get())});
   }
   return processes;
 }
@@ -81,64 +87,82 @@ std::string accountName(uid_t id) {
   return found != nullptr ? found->pw_name : std::to_string(id);
 }
 
-std::vector<RuntimeProcess> allProcesses() {
+struct DirectoryCloser {
+  void operator()(DIR* directory) const { closedir(directory); }
+};
+
+// Every process whose program wanted takes, with its user: asked only of
+// those, as a desktop runs hundreds of processes. Plain calls, no paths
+// built: this runs once for each of them.
+template <typename Wanted>
+std::vector<RuntimeProcess> processesOf(Wanted wanted) {
   std::vector<RuntimeProcess> processes;
-  std::error_code error;
-  for (std::filesystem::directory_iterator entry("/proc", error), end; !error && entry != end;
-       entry.increment(error)) {
-    const std::string name = entry->path().filename().string();
+  const std::unique_ptr<DIR, DirectoryCloser> proc(opendir("/proc"));
+  if (!proc) return processes;
+  std::string link;
+  char target[4096];
+  while (const dirent* entry = readdir(proc.get())) {
+    const std::string_view name = entry->d_name;
     unsigned long long id = 0;
     const auto [last, problem] = std::from_chars(name.data(), name.data() + name.size(), id);
-    if (problem != std::errc() || last != name.data() + name.size()) continue;  // not a process
+    if (name.empty() || problem != std::errc() || last != name.data() + name.size()) {
+      continue;  // not a process
+    }
     // A process of another user's, or one that just ended, cannot be
     // followed to its program.
-    std::error_code unreadable;
-    std::string program = std::filesystem::read_symlink(entry->path() / "exe", unreadable).string();
-    if (unreadable || program.empty()) continue;
+    link.assign("/proc/").append(name);
+    const std::size_t folder = link.size();
+    link.append("/exe");
+    const ssize_t length = readlink(link.c_str(), target, sizeof target);
+    if (length <= 0 || static_cast<std::size_t>(length) == sizeof target) continue;
+    std::string_view program(target, static_cast<std::size_t>(length));
     // A program replaced while it runs, as by an update of the runtime.
     constexpr std::string_view kDeleted = " (deleted)";
-    if (readers::endsWith(program, kDeleted)) program.resize(program.size() - kDeleted.size());
+    if (readers::endsWith(program, kDeleted)) program.remove_suffix(kDeleted.size());
+    if (!wanted(program)) continue;
+    link.resize(folder);
     struct stat status {};
-    const std::string user =
-        stat(entry->path().c_str(), &status) == 0 ? accountName(status.st_uid) : "";
-    processes.push_back({id, program, user});
+    const std::string user = stat(link.c_str(), &status) == 0 ? accountName(status.st_uid) : "";
+    processes.push_back({id, std::string(program), user});
   }
   return processes;
 }
 #endif
 
-// The processes whose program passes test, given as found and with links
-// resolved: the system names programs where it found them.
-template <typename Test>
-std::vector<RuntimeProcess> processesWhere(const std::filesystem::path& path, Test test) {
-  std::error_code ignored;
-  const std::filesystem::path real = std::filesystem::weakly_canonical(path, ignored);
-  std::vector<RuntimeProcess> found;
-  for (RuntimeProcess& process : allProcesses()) {
-    const std::filesystem::path program = std::filesystem::u8path(process.program);
-    if (test(program, path) || (!real.empty() && test(program, real))) {
-      found.push_back(std::move(process));
-    }
-  }
-  std::sort(found.begin(), found.end(),
+std::vector<RuntimeProcess> byId(std::vector<RuntimeProcess> processes) {
+  std::sort(processes.begin(), processes.end(),
             [](const RuntimeProcess& a, const RuntimeProcess& b) { return a.id < b.id; });
-  return found;
+  return processes;
 }
 
 }  // namespace
 
+// Programs are named as the system found them, links resolved: each path is
+// compared as given and resolved.
 std::vector<RuntimeProcess> processesRunningFrom(const std::filesystem::path& folder) {
-  return processesWhere(folder, [](const std::filesystem::path& program,
-                                   const std::filesystem::path& within) {
-    return isWithin(program, within);
-  });
+  std::error_code ignored;
+  const std::filesystem::path real = std::filesystem::weakly_canonical(folder, ignored);
+  return byId(processesOf([&](std::string_view name) {
+    const std::filesystem::path program = std::filesystem::u8path(name);
+    return isWithin(program, folder) || (!real.empty() && isWithin(program, real));
+  }));
 }
 
-std::vector<RuntimeProcess> processesRunning(const std::filesystem::path& program) {
-  return processesWhere(program, [](const std::filesystem::path& running,
-                                    const std::filesystem::path& binary) {
-    return samePath(running, binary);
-  });
+std::vector<RuntimeProcess> processesRunning(const std::filesystem::path& binary) {
+  std::error_code ignored;
+  const std::filesystem::path real = std::filesystem::weakly_canonical(binary, ignored);
+#ifndef _WIN32
+  const std::string names[] = {binary.filename().string(), real.filename().string()};
+#endif
+  return byId(processesOf([&](std::string_view name) {
+#ifndef _WIN32
+    // Most programs have another file name: passed over without a path built.
+    const std::string_view file = name.substr(name.rfind('/') + 1);
+    if (file != names[0] && file != names[1]) return false;
+#endif
+    const std::filesystem::path program = std::filesystem::u8path(name);
+    return samePath(program, binary) || (!real.empty() && samePath(program, real));
+  }));
 }
 
 }  // namespace corvane::vrcheck
