@@ -76,14 +76,10 @@ constexpr std::string_view kComplaints[] = {
     " - Unable to read manifest. Removing that file for the next startup",
 };
 
-// The key a complaint about one app names: "App <key> binary_path ...",
-// "App key <key> is invalid...". The runtime takes keys in any letter case.
+// Whether a complaint about one app names this app's key: rest is what
+// follows "App " or "App key ", the key up to the next space.
 bool isThisKey(std::string_view rest) {
-  const std::string_view key = rest.substr(0, std::min(rest.find(' '), rest.size()));
-  return key.size() == kKey.size() &&
-         std::equal(key.begin(), key.end(), kKey.begin(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) == b;
-         });
+  return rest.substr(0, std::min(rest.find(' '), rest.size())) == kKey;
 }
 
 // Whether message is a complaint about the manifest as a whole (one of the
