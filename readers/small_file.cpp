@@ -134,7 +134,8 @@ FileEnds readFileEnds(const std::filesystem::path& file, std::uintmax_t each) {
   // After the first line end: what comes before it was cut.
   const std::string_view last(bytes + head, gotTail);
   const std::size_t cut = last.find('\n');
-  result.tail = cut == std::string_view::npos ? last.substr(0, 0) : wholeLines(last.substr(cut + 1));
+  result.tail =
+      cut == std::string_view::npos ? last.substr(0, 0) : wholeLines(last.substr(cut + 1));
   return result;
 }
 

@@ -5,7 +5,9 @@
 namespace corvane::vrcheck {
 
 Command registerWith(const std::string& manifest) { return Command{{"vrenlist", manifest}}; }
-Command registerLater(const std::string& manifest) { return Command{{"vrenlist", manifest}, false}; }
+Command registerLater(const std::string& manifest) {
+  return Command{{"vrenlist", manifest}, false};
+}
 
 std::string shellQuoted(const std::string& text) {
 #ifdef _WIN32

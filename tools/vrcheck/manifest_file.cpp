@@ -86,8 +86,8 @@ const json* findApplication(const json& manifest, Findings& findings) {
 // in lacks (the Steam Runtime's, or Flatpak Steam's sandbox).
 void checkAppImage(const std::filesystem::path& binary, Findings& findings) {
   const std::string start = readFileStart(binary, 16);
-  if (start.size() < 11 || !startsWith(start, "\x7F" "ELF") || start[8] != 'A' ||
-      start[9] != 'I' || (start[10] != 1 && start[10] != 2)) {
+  if (start.size() < 11 || !startsWith(start, "\177ELF") || start[8] != 'A' || start[9] != 'I' ||
+      (start[10] != 1 && start[10] != 2)) {
     return;
   }
   findings.notInPlace(

@@ -157,7 +157,7 @@ void checkRecords(const std::filesystem::path& config, const std::filesystem::pa
     // the runtime skips the others.
     ListedManifests manifests;
     bool here = false;
-    bool holdsHere = false;  // this manifest is the first listed that declares the key
+    bool holdsHere = false;    // this manifest is the first listed that declares the key
     bool unreadAbove = false;  // a manifest listed before the key's holder went unread
     std::vector<const std::string*> uncheckedAbove;  // ... or was not read whole, or not parsed
     const std::string* holder = nullptr;

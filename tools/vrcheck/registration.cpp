@@ -97,14 +97,14 @@ bool checkRegistration(vr::IVRApplications& apps, const std::filesystem::path& m
     // Registered again, a manifest that names a binary has the runtime say
     // where it is; one that names none changes nothing.
     if (binary.empty()) {
-      findings.notInPlace("registered-folder-unknown",
-                          "Runtime does not say which folder app key ", kAppKey,
+      findings.notInPlace("registered-folder-unknown", "Runtime does not say which folder app key ",
+                          kAppKey,
                           " is registered from. Name the app's binary for this platform in the "
                           "manifest, then register it again with: ",
                           registerLater(shown));
     } else {
-      findings.notInPlace("registered-folder-unknown",
-                          "Runtime does not say which folder app key ", kAppKey,
+      findings.notInPlace("registered-folder-unknown", "Runtime does not say which folder app key ",
+                          kAppKey,
                           " is registered from. Register it again with: ", registerWith(shown));
     }
   } else if (samePath(std::filesystem::u8path(where->folder), manifest.parent_path())) {
